@@ -1,0 +1,352 @@
+#include "app/common.h"
+
+#include "corviscommon/inifile.h"
+#include "corviscommon/logging.h"
+#include "corviscommon/productpath.h"
+
+#include <QFontMetrics>
+#include <QMutex>
+#include <QMutexLocker>
+
+#include <arpa/inet.h>
+#include <atomic>
+#include <ifaddrs.h>
+#include <netinet/in.h>
+#include <sys/utsname.h>
+#include <vector>
+
+namespace {
+
+QMutex& cacheMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+QString readString(const QString& path, const char* section, const char* key, int size,
+                   const char* defaultValue = "")
+{
+    std::vector<char> buffer(static_cast<size_t>(size), '\0');
+    const QByteArray file = path.toLocal8Bit();
+    ReadStringFromIni(file.constData(), section, key, buffer.data(), size, defaultValue);
+    return QString::fromUtf8(buffer.data());
+}
+
+int readInt(const QString& path, const char* section, const char* key, int defaultValue)
+{
+    int value = defaultValue;
+    const QByteArray file = path.toLocal8Bit();
+    ReadIntFromIni(file.constData(), section, key, value, defaultValue);
+    return value;
+}
+
+void writeValue(const QString& path, const char* section, const char* key, const QByteArray& value)
+{
+    const QByteArray file = path.toLocal8Bit();
+    inifile_write(file.constData(), section, key, value.constData(), nullptr);
+}
+
+// A string read again while it is empty.
+struct CachedString {
+    QString value;
+
+    QString get(const QString& path, const char* section, const char* key, int size, bool trim = false)
+    {
+        {
+            QMutexLocker lock(&cacheMutex());
+            if (!value.isEmpty()) {
+                return value;
+            }
+        }
+        QString read = readString(path, section, key, size);
+        if (trim) {
+            read = read.trimmed();
+        }
+        QMutexLocker lock(&cacheMutex());
+        value = read;
+        return value;
+    }
+
+    void reset()
+    {
+        QMutexLocker lock(&cacheMutex());
+        value.clear();
+    }
+};
+
+// An integer read once per process; -1 means not read yet.
+struct CachedInt {
+    std::atomic<int> value{-1};
+
+    int get(const QString& path, const char* section, const char* key)
+    {
+        int current = value.load();
+        if (current == -1) {
+            current = readInt(path, section, key, 0);
+            value.store(current);
+        }
+        return current;
+    }
+};
+
+CachedString g_uuid;
+CachedString g_softName;
+CachedString g_csSoftName;
+CachedString g_customProject;
+CachedString g_pcName;
+CachedString g_deviceMac;
+CachedString g_vlsUserName;
+CachedString g_vlsPassword;
+CachedInt g_csMode;
+CachedInt g_oldTray;
+CachedInt g_spaMark;
+CachedInt g_spaLoginType;
+CachedInt g_spaSim;
+CachedInt g_spaOauth;
+
+}  // namespace
+
+QString Common::sysCfgPath()
+{
+    return corvis::installPathQ(QStringLiteral("ini/syscfg.ini"));
+}
+
+QString Common::userInfoPath()
+{
+    return corvis::installPathQ(QStringLiteral("ini/userinfo.ini"));
+}
+
+QString Common::portalIp() { return readString(sysCfgPath(), "Mervasso", "ServerIP", 256); }
+QString Common::uuid() { return g_uuid.get(sysCfgPath(), "appinfo", "UUID", 256); }
+
+QString Common::softName()
+{
+    const QString name = g_softName.get(sysCfgPath(), "about", "name", 512, true);
+    return name.isEmpty() ? QStringLiteral("QuintrelCORVIS云助手") : name;
+}
+
+QString Common::csSoftName()
+{
+    const QString name = g_csSoftName.get(sysCfgPath(), "about", "csName", 512, true);
+    return name.isEmpty() ? QStringLiteral("Tessaly") : name;
+}
+
+QString Common::version() { return readString(sysCfgPath(), "about", "version", 256); }
+QString Common::company() { return readString(sysCfgPath(), "about", "company", 256); }
+QString Common::customProject() { return g_customProject.get(sysCfgPath(), "Mervasso", "customProject", 256); }
+QString Common::browser() { return readString(sysCfgPath(), "functions", "browser", 512); }
+QString Common::kavItsm() { return readString(sysCfgPath(), "functions", "kavItsm", 512); }
+int Common::closeTrayRemind() { return readInt(sysCfgPath(), "functions", "closetrayremind", 0); }
+int Common::openTamsinPortal() { return readInt(sysCfgPath(), "functions", "opentamsinportal", 0); }
+
+void Common::setOpenTamsinPortal(bool open)
+{
+    writeValue(sysCfgPath(), "functions", "opentamsinportal", open ? "1" : "0");
+}
+
+int Common::rememberAccount() { return readInt(sysCfgPath(), "functions", "rememberaccount", 0); }
+
+void Common::setRememberAccount(bool remember)
+{
+    writeValue(sysCfgPath(), "functions", "rememberaccount", remember ? "1" : "0");
+}
+
+int Common::rememberPhone() { return readInt(sysCfgPath(), "functions", "rememberphone", 0); }
+
+void Common::setRememberPhone(bool remember)
+{
+    writeValue(sysCfgPath(), "functions", "rememberphone", remember ? "1" : "0");
+}
+
+bool Common::csMode() { return g_csMode.get(sysCfgPath(), "Mervasso", "csmode") == 1; }
+bool Common::oldTray() { return g_oldTray.get(sysCfgPath(), "Mervasso", "oldTray") == 1; }
+bool Common::spaMark() { return g_spaMark.get(sysCfgPath(), "corvisspa", "spamark") == 1; }
+int Common::spaLoginType() { return g_spaLoginType.get(sysCfgPath(), "corvisspa", "spaloginType"); }
+int Common::spaSim() { return g_spaSim.get(sysCfgPath(), "corvisspa", "spasim"); }
+bool Common::spaOauth() { return g_spaOauth.get(sysCfgPath(), "corvisspa", "spaoauth") == 1; }
+
+QString Common::pcName() { return g_pcName.get(userInfoPath(), "UserInfo", "PcName", 256); }
+QString Common::deviceMac() { return g_deviceMac.get(userInfoPath(), "UserInfo", "UserMac", 256); }
+QString Common::deviceIp() { return readString(userInfoPath(), "UserInfo", "UserIP", 256); }
+QString Common::userName() { return readString(userInfoPath(), "UserInfo", "UserName", 256); }
+QString Common::userFullName() { return readString(userInfoPath(), "UserInfo", "UserFullName", 256); }
+QString Common::department() { return readString(userInfoPath(), "UserInfo", "Department", 256); }
+QString Common::phoneNumber() { return readString(userInfoPath(), "UserInfo", "PhoneNumber", 256); }
+QString Common::pwdExpiredTime() { return readString(userInfoPath(), "UserInfo", "PwdExpiredTime", 256); }
+QString Common::allowChangePwd() { return readString(userInfoPath(), "UserInfo", "allowChangePwd", 256); }
+QString Common::allowChangePhone() { return readString(userInfoPath(), "UserInfo", "allowChangePhone", 256); }
+QString Common::csUserName() { return readString(userInfoPath(), "UserInfo", "CsUserName", 256); }
+
+void Common::setCsUserName(const QString& name)
+{
+    writeValue(userInfoPath(), "UserInfo", "CsUserName", name.toUtf8());
+}
+
+QString Common::csUserPhone() { return readString(userInfoPath(), "UserInfo", "CsUserPhone", 256); }
+
+void Common::setCsUserPhone(const QString& phone)
+{
+    writeValue(userInfoPath(), "UserInfo", "CsUserPhone", phone.toUtf8());
+}
+
+QString Common::spaUserName() { return readString(userInfoPath(), "UserInfo", "SpaUserName", 1024); }
+int Common::spaType() { return readInt(userInfoPath(), "UserInfo", "SpaType", 0); }
+QString Common::vlsUserName() { return g_vlsUserName.get(userInfoPath(), "VelmoraSpa", "VlsUserName", 1024); }
+QString Common::vlsPassword() { return g_vlsPassword.get(userInfoPath(), "VelmoraSpa", "VlsPassword", 1024); }
+bool Common::portalDisplayMode() { return readInt(userInfoPath(), "UserInfo", "PortalDisplayMode", -1) != 0; }
+
+void Common::setPortalDisplayMode(int mode)
+{
+    writeValue(userInfoPath(), "UserInfo", "PortalDisplayMode", QByteArray::number(mode));
+}
+
+QString Common::sandboxInfo() { return readString(userInfoPath(), "UserInfo", "SandboxInfo", 1024); }
+QString Common::currentNetmodeId() { return readString(userInfoPath(), "netmode", "curnetmodeid", 256); }
+int Common::netmodeCount() { return readInt(userInfoPath(), "netmode", "modecount", 0); }
+
+QString Common::unameMachine()
+{
+    struct utsname name {};
+    if (::uname(&name) != 0) {
+        return QString();
+    }
+    return QString::fromLocal8Bit(name.machine);
+}
+
+QString Common::unameRelease()
+{
+    struct utsname name {};
+    if (::uname(&name) != 0) {
+        return QString();
+    }
+    return QString::fromLocal8Bit(name.release);
+}
+
+namespace {
+
+bool addressesOfFamily(int family, QStringList& list)
+{
+    struct ifaddrs* addresses = nullptr;
+    if (::getifaddrs(&addresses) != 0) {
+        return false;
+    }
+    for (struct ifaddrs* it = addresses; it != nullptr; it = it->ifa_next) {
+        if (it->ifa_addr == nullptr || it->ifa_addr->sa_family != family) {
+            continue;
+        }
+        char text[INET6_ADDRSTRLEN] = {0};
+        const void* raw = family == AF_INET
+                              ? static_cast<const void*>(&reinterpret_cast<struct sockaddr_in*>(it->ifa_addr)->sin_addr)
+                              : static_cast<const void*>(&reinterpret_cast<struct sockaddr_in6*>(it->ifa_addr)->sin6_addr);
+        if (::inet_ntop(family, raw, text, sizeof text) == nullptr) {
+            continue;
+        }
+        const QString address = QString::fromLatin1(text);
+        if (family == AF_INET6 && address == QLatin1String("::")) {
+            continue;
+        }
+        list.append(address);
+    }
+    ::freeifaddrs(addresses);
+    return true;
+}
+
+}  // namespace
+
+bool Common::get_ipv4_linux(QStringList& list)
+{
+    return addressesOfFamily(AF_INET, list);
+}
+
+bool Common::get_ipv6_linux(QStringList& list)
+{
+    return addressesOfFamily(AF_INET6, list);
+}
+
+void Common::get_all_ip_linux(QStringList& v4list, QStringList& v6list)
+{
+    if (!get_ipv4_linux(v4list)) {
+        LOG(ERROR) << "error get_ipv4_linux!";
+    }
+    if (!get_ipv6_linux(v6list)) {
+        LOG(ERROR) << "error get_ipv6_linux!";
+    }
+    for (int i = 0; i < v4list.size(); ++i) {
+        LOG(INFO) << "FUNC(get_all_ip_linux) ipv4[" << i << "]: " << v4list.at(i);
+    }
+    for (int i = 0; i < v6list.size(); ++i) {
+        LOG(INFO) << "FUNC(get_all_ip_linux) ipv6[" << i << "]: " << v6list.at(i);
+    }
+}
+
+QByteArray Common::errorMsg(int code, const QString& msg)
+{
+    QString text = QStringLiteral("Error Code: ") + QString::asprintf("0x%0x", static_cast<unsigned int>(code));
+    if (!msg.isEmpty()) {
+        text += QStringLiteral(", ") + QStringLiteral("Error Msg: ") + msg;
+    }
+    return text.toLocal8Bit();
+}
+
+QByteArray Common::commonMsg(const QString& msg)
+{
+    return msg.toLocal8Bit();
+}
+
+QString Common::wordWrapText(const QFont& font, int width, const QString& text)
+{
+    if (width <= 0) {
+        return text;
+    }
+    const QFontMetrics metrics(font);
+    QString result;
+    QString line;
+    for (const QChar ch : text) {
+        if (ch == QLatin1Char('\n')) {
+            result += line + ch;
+            line.clear();
+            continue;
+        }
+        if (!line.isEmpty() && metrics.horizontalAdvance(line + ch) > width) {
+            result += line + QLatin1Char('\n');
+            line.clear();
+        }
+        line += ch;
+    }
+    return result + line;
+}
+
+void Common::resetCachesForTest()
+{
+    for (CachedString* cache : {&g_uuid, &g_softName, &g_csSoftName, &g_customProject, &g_pcName, &g_deviceMac,
+                                &g_vlsUserName, &g_vlsPassword}) {
+        cache->reset();
+    }
+    for (CachedInt* cache : {&g_csMode, &g_oldTray, &g_spaMark, &g_spaLoginType, &g_spaSim, &g_spaOauth}) {
+        cache->value.store(-1);
+    }
+}
+
+std::string getCustomProject()
+{
+    char buffer[128] = {0};
+    const std::string path = corvis::installPath("ini/syscfg.ini");
+    ReadStringFromIni(path.c_str(), "Mervasso", "customProject", buffer, sizeof buffer, "");
+    return std::string(buffer);
+}
+
+bool isCsMode()
+{
+    char buffer[256] = {0};
+    const std::string path = corvis::installPath("ini/syscfg.ini");
+    ReadStringFromIni(path.c_str(), "Mervasso", "csmode", buffer, sizeof buffer, "");
+    return std::string(buffer) == "1";
+}
+
+bool isOpenRollbackUpdate()
+{
+    int value = 0;
+    const std::string path = corvis::installPath("ini/syscfg.ini");
+    ReadIntFromIni(path.c_str(), "functions", "rollbackUpdate", value, 0);
+    return value == 1;
+}

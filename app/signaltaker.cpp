@@ -1,0 +1,127 @@
+#include "app/signaltaker.h"
+
+#include "corviscommon/logging.h"
+
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <execinfo.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+int g_pipe[2] = {-1, -1};
+volatile sig_atomic_t g_crashing = 0;
+
+void endProcess()
+{
+    google::FlushLogFiles(google::GLOG_INFO);
+    std::fflush(nullptr);
+    // _exit, not exit: request and push-server threads may still run, and static destructors
+    // running under them could crash the process on its way out and change the exit code.
+    ::_exit(2);
+}
+
+}  // namespace
+
+SignalTaker::SignalTaker() = default;
+
+SignalTaker* SignalTaker::instance()
+{
+    static SignalTaker* taker = new SignalTaker();
+    return taker;
+}
+
+bool SignalTaker::openPipe()
+{
+    if (g_pipe[0] >= 0) {
+        return true;
+    }
+    if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        LOG(ERROR) << "FUNC(setSignalTaker) pipe failed: " << std::strerror(errno);
+        return false;
+    }
+    notifier_ = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &SignalTaker::onSignalReady);
+    return true;
+}
+
+void SignalTaker::onSignalReady()
+{
+    unsigned char sig = 0;
+    while (::read(g_pipe[0], &sig, 1) == 1) {
+        if (sig == SIGQUIT || sig == SIGTERM) {
+            LOG(INFO) << "corvisbench exit!";
+            endProcess();
+        }
+    }
+}
+
+void coredump()
+{
+    void* frames[16];
+    const int count = ::backtrace(frames, 16);
+    LOG(ERROR) << "backtrace() returned " << count << " addresses";
+    char** symbols = ::backtrace_symbols(frames, count);
+    if (symbols == nullptr) {
+        LOG(ERROR) << "backtrace_symbols is empty.";
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        LOG(ERROR) << "index : " << i << ", addr:" << symbols[i];
+    }
+    std::free(symbols);
+}
+
+void signalFatherHandler(int sig)
+{
+    switch (sig) {
+    case SIGABRT:
+    case SIGSEGV:
+        // A second fault while dumping must not loop.
+        if (g_crashing) {
+            ::_exit(2);
+        }
+        g_crashing = 1;
+        coredump();
+        LOG(INFO) << "corvisbench exit!";
+        endProcess();
+        break;
+    case SIGQUIT:
+    case SIGTERM: {
+        const int saved = errno;
+        const unsigned char byte = static_cast<unsigned char>(sig);
+        if (g_pipe[1] < 0 || ::write(g_pipe[1], &byte, 1) != 1) {
+            // No event loop to hand it to: end here without touching the logger.
+            ::_exit(2);
+        }
+        errno = saved;
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void setSignalTaker()
+{
+    SignalTaker::instance()->openPipe();
+    // Load the unwinder now: backtrace() may allocate on its first call, which a crash handler
+    // must not.
+    void* warmup[1];
+    ::backtrace(warmup, 1);
+
+    struct sigaction action {};
+    action.sa_handler = signalFatherHandler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int sig : {SIGCHLD, SIGQUIT, SIGTERM, SIGHUP, SIGSEGV, SIGABRT, SIGUSR1, SIGUSR2, SIGPIPE}) {
+        ::sigaction(sig, &action, nullptr);
+    }
+    LOG(INFO) << "set singal handler done.";
+}

@@ -1,0 +1,40 @@
+#include "app/startup.h"
+
+#include "app/common.h"
+#include "corviscommon/logging.h"
+
+bool Startup::editionRefused()
+{
+    if (Common::oldTray() || Common::customProject() == QLatin1String(PROJECT_BRASTELZTNA)
+        || getCustomProject() == PROJECT_OSTREL_BIGDATA) {
+        LOG(WARNING) << "corvisbench exit, oldTray or PROJECT_IS_BRASTELZTNA or PROJECT_IS_OSTREL_BIGDATA!";
+        return true;
+    }
+    return false;
+}
+
+bool Startup::modeRefused()
+{
+    if (!Common::csMode() && !Common::spaMark()) {
+        LOG(WARNING) << "corvisbench exit, csMode != 1 and spamark != 1!";
+        return true;
+    }
+    return false;
+}
+
+int Startup::firstPage()
+{
+    const std::string project = getCustomProject();
+    if (project == PROJECT_VESK_UOS || project == PROJECT_VESK_KYLIN || !Common::spaMark()) {
+        return 1;
+    }
+    if (Common::spaUserName().isEmpty()) {
+        LOG(INFO) << "spa is Not passed, so show spa page!";
+        return 3;
+    }
+    if (Common::csMode()) {
+        LOG(INFO) << "spa is passed, so show login page!";
+        return 1;
+    }
+    return -1;
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+// The process log (glog) with stream operators for Qt texts, written as local 8-bit text.
+
+#include <glog/logging.h>
+
+#include <QByteArray>
+#include <QString>
+#include <ostream>
+
+inline std::ostream& operator<<(std::ostream& out, const QString& text)
+{
+    return out << text.toLocal8Bit().constData();
+}
+
+inline std::ostream& operator<<(std::ostream& out, const QByteArray& text)
+{
+    return out.write(text.constData(), text.size());
+}
+
+// "0x%0x": how request types and error codes are printed.
+inline QString hexCode(int value)
+{
+    return QString::asprintf("0x%0x", static_cast<unsigned int>(value));
+}

@@ -1,0 +1,260 @@
+#include "xsession.h"
+
+#include "testpaths.h"
+
+#include <QDeadlineTimer>
+#include <QThread>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// Whether `window` or one of its children carries _NET_WM_PID == pid and is viewable.
+bool findPidWindow(Display* dpy, Window window, Atom pidAtom, unsigned long pid, int depth)
+{
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(dpy, window, &attributes) && attributes.map_state == IsViewable) {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(dpy, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after, &data)
+                == Success
+            && data != nullptr) {
+            const bool match = count == 1 && *reinterpret_cast<unsigned long*>(data) == pid;
+            XFree(data);
+            if (match) {
+                return true;
+            }
+        }
+    }
+    if (depth > 3) {
+        return false;
+    }
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(dpy, window, &root, &parent, &children, &count)) {
+        return false;
+    }
+    bool found = false;
+    for (unsigned int i = 0; i < count && !found; ++i) {
+        found = findPidWindow(dpy, children[i], pidAtom, pid, depth + 1);
+    }
+    if (children != nullptr) {
+        XFree(children);
+    }
+    return found;
+}
+
+}  // namespace
+
+XSession::XSession()
+{
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        error_ = QStringLiteral("pipe failed");
+        return;
+    }
+    // Xvfb picks a free display and writes its number to the descriptor.
+    xvfb_.setProgram(QStringLiteral("Xvfb"));
+    xvfb_.setArguments({QStringLiteral("-displayfd"), QString::number(fds[1]), QStringLiteral("-screen"),
+                        QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
+                        QStringLiteral("tcp")});
+    xvfb_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    xvfb_.setStandardOutputFile(QProcess::nullDevice());
+    xvfb_.start();
+    ::close(fds[1]);
+    if (!xvfb_.waitForStarted(5000)) {
+        ::close(fds[0]);
+        error_ = QStringLiteral("Xvfb did not start");
+        return;
+    }
+    QByteArray number;
+    char c = 0;
+    while (::read(fds[0], &c, 1) == 1 && c != '\n') {
+        number.append(c);
+    }
+    ::close(fds[0]);
+    if (number.isEmpty()) {
+        error_ = QStringLiteral("Xvfb gave no display");
+        return;
+    }
+    display_ = QStringLiteral(":") + QString::fromLatin1(number);
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display_);
+    trayer_.setProcessEnvironment(env);
+    trayer_.setProgram(QStringLiteral("trayer"));
+    trayer_.setArguments({QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+                          QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("pixel"),
+                          QStringLiteral("--width"), QStringLiteral("120"), QStringLiteral("--height"),
+                          QStringLiteral("24")});
+    trayer_.setStandardOutputFile(QProcess::nullDevice());
+    trayer_.setStandardErrorFile(QProcess::nullDevice());
+    trayer_.start();
+    if (!trayer_.waitForStarted(5000)) {
+        error_ = QStringLiteral("trayer did not start");
+        return;
+    }
+    QDeadlineTimer deadline(10000);
+    while (!trayAvailable()) {
+        if (deadline.hasExpired()) {
+            error_ = QStringLiteral("no system tray on ") + display_;
+            return;
+        }
+        QThread::msleep(50);
+    }
+    valid_ = true;
+}
+
+XSession::~XSession()
+{
+    for (QProcess* process : {&trayer_, &xvfb_}) {
+        if (process->state() != QProcess::NotRunning) {
+            process->terminate();
+            if (!process->waitForFinished(3000)) {
+                process->kill();
+                process->waitForFinished(3000);
+            }
+        }
+    }
+}
+
+bool XSession::trayAvailable() const
+{
+    Display* dpy = XOpenDisplay(display_.toLocal8Bit().constData());
+    if (dpy == nullptr) {
+        return false;
+    }
+    const Atom selection = XInternAtom(dpy, "_NET_SYSTEM_TRAY_S0", False);
+    const bool owned = XGetSelectionOwner(dpy, selection) != None;
+    XCloseDisplay(dpy);
+    return owned;
+}
+
+bool XSession::hasViewableWindow(qint64 pid) const
+{
+    Display* dpy = XOpenDisplay(display_.toLocal8Bit().constData());
+    if (dpy == nullptr) {
+        return false;
+    }
+    const Atom pidAtom = XInternAtom(dpy, "_NET_WM_PID", False);
+    const bool found = findPidWindow(dpy, DefaultRootWindow(dpy), pidAtom, static_cast<unsigned long>(pid), 0);
+    XCloseDisplay(dpy);
+    return found;
+}
+
+bool XSession::waitForViewableWindow(qint64 pid, int timeoutMs) const
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!hasViewableWindow(pid)) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QThread::msleep(100);
+    }
+    return true;
+}
+
+bool XSession::screenshot(const QString& file) const
+{
+    return QProcess::execute(QStringLiteral("import"), {QStringLiteral("-display"), display_, QStringLiteral("-window"),
+                                                        QStringLiteral("root"), file})
+           == 0;
+}
+
+int XSession::xdotool(const QStringList& args) const
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display_);
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral("xdotool"), args);
+    if (!process.waitForFinished(10000)) {
+        process.kill();
+        return -1;
+    }
+    return process.exitCode();
+}
+
+WorkbenchProcess::WorkbenchProcess(const QString& prefixRoot, const QString& display)
+    : prefix_(prefixRoot), display_(display)
+{
+    process_.setProcessChannelMode(QProcess::MergedChannels);
+}
+
+WorkbenchProcess::~WorkbenchProcess()
+{
+    if (process_.state() != QProcess::NotRunning) {
+        process_.kill();
+        process_.waitForFinished(3000);
+    }
+}
+
+bool WorkbenchProcess::start(const QStringList& extraEnv)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CORVISBENCH_PREFIX"), prefix_);
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    if (display_.isEmpty()) {
+        env.remove(QStringLiteral("DISPLAY"));
+    } else {
+        env.insert(QStringLiteral("DISPLAY"), display_);
+    }
+    for (const QString& entry : extraEnv) {
+        const int equal = entry.indexOf(QLatin1Char('='));
+        if (equal > 0) {
+            env.insert(entry.left(equal), entry.mid(equal + 1));
+        }
+    }
+    process_.setProcessEnvironment(env);
+    process_.start(QStringLiteral(CORVIS_BIN_DIR "/corvisbench"), QStringList());
+    return process_.waitForStarted(5000);
+}
+
+bool WorkbenchProcess::waitForExit(int timeoutMs)
+{
+    if (process_.state() == QProcess::NotRunning) {
+        return true;
+    }
+    return process_.waitForFinished(timeoutMs);
+}
+
+bool WorkbenchProcess::isRunning() const
+{
+    return process_.state() != QProcess::NotRunning;
+}
+
+int WorkbenchProcess::exitCode() const
+{
+    return process_.exitCode();
+}
+
+bool WorkbenchProcess::crashed() const
+{
+    return process_.exitStatus() == QProcess::CrashExit;
+}
+
+qint64 WorkbenchProcess::pid() const
+{
+    return process_.processId();
+}
+
+void WorkbenchProcess::signal(int sig)
+{
+    if (process_.processId() > 0) {
+        ::kill(static_cast<pid_t>(process_.processId()), sig);
+    }
+}
+
+QString WorkbenchProcess::output()
+{
+    return QString::fromLocal8Bit(process_.readAll());
+}
