@@ -22,15 +22,11 @@ struct st_operationEnv {
         return QStringLiteral("memoryReminderSwitch: %1, memoryThreshold: %2, memoryReminderTips: %3\n"
                               "cpuReminderSwitch: %4, cpuThreshold: %5, cpuReminderTips: %6\n"
                               "storeSpaceReminderSwitch: %7, storeSpaceThreshold: %8, storeSpaceReminderTips: %9")
-            .arg(memoryReminderSwitch)
-            .arg(memoryThreshold)
-            .arg(memoryReminderTips)
-            .arg(cpuReminderSwitch)
-            .arg(cpuThreshold)
-            .arg(cpuReminderTips)
-            .arg(storeSpaceReminderSwitch)
-            .arg(storeSpaceThreshold)
-            .arg(storeSpaceReminderTips);
+            // One multi-argument call: a tip holding "%2" must not be substituted again.
+            .arg(QString::number(memoryReminderSwitch), QString::number(memoryThreshold), memoryReminderTips,
+                 QString::number(cpuReminderSwitch), QString::number(cpuThreshold), cpuReminderTips,
+                 QString::number(storeSpaceReminderSwitch), QString::number(storeSpaceThreshold),
+                 storeSpaceReminderTips);
     }
 };
 Q_DECLARE_METATYPE(st_operationEnv)
