@@ -1,9 +1,12 @@
 #include "app/common.h"
 
+#include "corviscommon/browser.h"
 #include "corviscommon/inifile.h"
 #include "corviscommon/logging.h"
 #include "corviscommon/productpath.h"
+#include "corviscommon/utility.h"
 
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QMutex>
 #include <QMutexLocker>
@@ -279,6 +282,26 @@ void Common::get_all_ip_linux(QStringList& v4list, QStringList& v6list)
     }
 }
 
+bool Common::usableBrowser(QString& out)
+{
+    return usableBrowser(out, hostCommandRunner());
+}
+
+bool Common::usableBrowser(QString& out, const CommandRunner& run)
+{
+    QString candidate = browser();
+    const QString project = customProject();
+    if ((project == QLatin1String(PROJECT_VESK_UOS) || project == QLatin1String(PROJECT_VESK_KYLIN))
+        && !QFileInfo::exists(candidate)) {
+        LOG(INFO) << "syscfg browser not exist, so it's use new version";
+        candidate = QStringLiteral("/opt/apps/com.vesk.browser/Program/browser-entry");
+    }
+    std::string found;
+    getSytemBrowser(candidate.toStdString(), found, run);
+    out = QString::fromStdString(found).trimmed();
+    return !out.isEmpty();
+}
+
 QByteArray Common::errorMsg(int code, const QString& msg)
 {
     QString text = QStringLiteral("Error Code: ") + QString::asprintf("0x%0x", static_cast<unsigned int>(code));
@@ -325,6 +348,7 @@ void Common::resetCachesForTest()
     for (CachedInt* cache : {&g_csMode, &g_oldTray, &g_spaMark, &g_spaLoginType, &g_spaSim, &g_spaOauth}) {
         cache->value.store(-1);
     }
+    Utility::resetCacheForTest();
 }
 
 std::string getCustomProject()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "corviscommon/command.h"
+
 #include <QByteArray>
 #include <QFont>
 #include <QObject>
@@ -85,6 +87,12 @@ public:
     static bool get_ipv4_linux(QStringList& list);
     static bool get_ipv6_linux(QStringList& list);
     static void get_all_ip_linux(QStringList& v4list, QStringList& v6list);
+
+    // The browser program for opening links: the configured one (or, in the vesk editions when
+    // that file is missing, the vesk browser), resolved through getSytemBrowser, trimmed.
+    // Returns whether one was found. `run` stands in for the shell in tests.
+    static bool usableBrowser(QString& out);
+    static bool usableBrowser(QString& out, const CommandRunner& run);
 
     // "Error Code: 0x.." [", Error Msg: .."] as local 8-bit text, returned by value so that it
     // lives as long as the log statement that uses it.
