@@ -16,6 +16,8 @@ prefix=$(mktemp -d /tmp/cvbdemo.XXXXXX)
 install_root="$prefix/opt/quintrel/orvane"
 mkdir -p "$install_root/ini" "$prefix/tmp"
 cp scripts/demo/syscfg.ini scripts/demo/userinfo.ini "$install_root/ini/"
+# The pictures an installation keeps below its root (resource/...).
+cp -r resources/installroot/. "$install_root/"
 export CORVISBENCH_PREFIX="$prefix"
 out="$root/demo-out"
 mkdir -p "$out"
