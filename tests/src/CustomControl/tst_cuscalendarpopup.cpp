@@ -1,0 +1,120 @@
+// The calendar pop-up: choosing, dismissing, the range, and the test hook.
+
+#include "src/CustomControl/cuscalendarpopup.h"
+#include "support/testprefix.h"
+
+#include <QCalendarWidget>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QtTest>
+
+class TestCusCalendarPopup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+    void hookAnswers_data();
+    void hookAnswers();
+    void returnChoosesSelectedDate();
+    void escapeDismisses();
+    void outOfRangeNotChosen();
+
+private:
+    TestPrefix prefix_;
+};
+
+void TestCusCalendarPopup::cleanup()
+{
+    CusCalendarPopup::clearNextAnswers();
+}
+
+void TestCusCalendarPopup::hookAnswers_data()
+{
+    const QDate today(2026, 3, 10);
+    QTest::addColumn<QDate>("answer");
+    QTest::addColumn<bool>("chosen");
+    QTest::newRow("a date in range") << today.addDays(5) << true;
+    QTest::newRow("the first day of the range") << today << true;
+    QTest::newRow("before the range") << today.addDays(-1) << false;
+    QTest::newRow("after the range") << today.addYears(2) << false;
+    QTest::newRow("no date: dismissed") << QDate() << false;
+}
+
+void TestCusCalendarPopup::hookAnswers()
+{
+    QFETCH(QDate, answer);
+    QFETCH(bool, chosen);
+    const QDate today(2026, 3, 10);
+    QLineEdit field;
+    CusCalendarPopup popup;
+    popup.setDateRange(today, today.addYears(1));
+    QSignalSpy selected(&popup, &CusCalendarPopup::dateSelected);
+    QSignalSpy dismissed(&popup, &CusCalendarPopup::dismissed);
+
+    CusCalendarPopup::setNextAnswer(answer);
+    popup.popupBelow(&field);
+    QVERIFY(!popup.isVisible());
+    QTRY_COMPARE(selected.count() + dismissed.count(), 1);
+    QCOMPARE(selected.count(), chosen ? 1 : 0);
+    if (chosen) {
+        QCOMPARE(selected.first().at(0).toDate(), answer);
+        QCOMPARE(popup.selectedDate(), answer);
+    }
+}
+
+void TestCusCalendarPopup::returnChoosesSelectedDate()
+{
+    CusCalendarPopup popup;
+    QSignalSpy selected(&popup, &CusCalendarPopup::dateSelected);
+    QSignalSpy dismissed(&popup, &CusCalendarPopup::dismissed);
+    const QDate date(2026, 5, 20);
+    popup.setSelectedDate(date);
+    popup.popup(QPoint(100, 100));
+    QVERIFY(QTest::qWaitForWindowExposed(&popup));
+    auto* view = popup.calendar()->findChild<QTableView*>();
+    QVERIFY(view != nullptr);
+    QTest::keyClick(view, Qt::Key_Right);
+    QTest::keyClick(view, Qt::Key_Return);
+    QTRY_COMPARE(selected.count(), 1);
+    QCOMPARE(selected.first().at(0).toDate(), date.addDays(1));
+    QVERIFY(!popup.isVisible());
+    // Hidden by the choice: not also dismissed.
+    QCOMPARE(dismissed.count(), 0);
+}
+
+void TestCusCalendarPopup::escapeDismisses()
+{
+    CusCalendarPopup popup;
+    QSignalSpy selected(&popup, &CusCalendarPopup::dateSelected);
+    QSignalSpy dismissed(&popup, &CusCalendarPopup::dismissed);
+    popup.popup(QPoint(10, 10));
+    QVERIFY(QTest::qWaitForWindowExposed(&popup));
+    QTest::keyClick(&popup, Qt::Key_Escape);
+    QTRY_COMPARE(dismissed.count(), 1);
+    QVERIFY(!popup.isVisible());
+    QCOMPARE(selected.count(), 0);
+    // A second hide is not a second dismissal.
+    popup.hide();
+    QCOMPARE(dismissed.count(), 1);
+}
+
+void TestCusCalendarPopup::outOfRangeNotChosen()
+{
+    const QDate today(2026, 3, 10);
+    CusCalendarPopup popup;
+    popup.setDateRange(today, today.addDays(30));
+    QSignalSpy selected(&popup, &CusCalendarPopup::dateSelected);
+    popup.popup(QPoint(10, 10));
+    QVERIFY(QTest::qWaitForWindowExposed(&popup));
+    // The calendar's own signal with a date it would never offer.
+    emit popup.calendar()->clicked(today.addDays(-3));
+    QCOMPARE(selected.count(), 0);
+    QVERIFY(popup.isVisible());
+    emit popup.calendar()->clicked(today.addDays(3));
+    QCOMPARE(selected.count(), 1);
+}
+
+QTEST_MAIN(TestCusCalendarPopup)
+#include "tst_cuscalendarpopup.moc"
