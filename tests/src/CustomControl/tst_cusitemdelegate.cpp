@@ -22,8 +22,6 @@ private slots:
     void wordEllipsisText_data();
     void wordEllipsisText();
     void cornerGeometry();
-    void sizeHints_data();
-    void sizeHints();
     void displayModeSavedOnChange();
     void loadIcon();
     void pressOnCornerMark_data();
@@ -104,31 +102,6 @@ void TestCusItemDelegate::cornerGeometry()
         const QString kept = shortened.left(shortened.size() - 3);
         QVERIFY2(kept.isEmpty() || !kept.back().isHighSurrogate(), qPrintable(QString::number(width)));
     }
-}
-
-void TestCusItemDelegate::sizeHints_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QSize>("size");
-    QTest::newRow("portal list") << int(Delegate::ItemPortal) << 0 << QSize(230, 40);
-    QTest::newRow("portal cards with line") << int(Delegate::ItemPortal) << 1 << QSize(230, 90);
-    QTest::newRow("portal cards") << int(Delegate::ItemPortal) << 2 << QSize(230, 90);
-    QTest::newRow("portal before any mode") << int(Delegate::ItemPortal) << -1 << QSize(230, 90);
-    QTest::newRow("notice row") << int(Delegate::ItemNotice) << 0 << QSize(320, 64);
-}
-
-void TestCusItemDelegate::sizeHints()
-{
-    QFETCH(int, type);
-    QFETCH(int, mode);
-    QFETCH(QSize, size);
-    Delegate delegate{Delegate::ItemDelegateType(type)};
-    if (mode >= 0) {
-        delegate.updatePortalDisplayMode(mode);
-    }
-    QStyleOptionViewItem option;
-    QCOMPARE(delegate.sizeHint(option, QModelIndex()), size);
 }
 
 void TestCusItemDelegate::displayModeSavedOnChange()

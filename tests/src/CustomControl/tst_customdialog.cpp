@@ -38,7 +38,6 @@ private slots:
     void closeButtonHides();
     void closeEndsModalExec();
     void minimiseButton();
-    void titleButtonsVisibility();
 
 private:
     TestPrefix prefix_;
@@ -115,21 +114,6 @@ void TestCustomDialog::minimiseButton()
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("btnMin")), Qt::LeftButton);
     QTRY_VERIFY(dialog.windowState() & Qt::WindowMinimized);
-}
-
-void TestCustomDialog::titleButtonsVisibility()
-{
-    CustomDialog dialog;
-    auto* minimise = dialog.findChild<QPushButton*>(QStringLiteral("btnMin"));
-    auto* close = dialog.findChild<QPushButton*>(QStringLiteral("btnClose"));
-    dialog.setMinimizeVisible(false);
-    QVERIFY(!minimise->isVisibleTo(&dialog));
-    QVERIFY(close->isVisibleTo(&dialog));
-    dialog.setTitleButtonsVisible(false);
-    QVERIFY(!close->isVisibleTo(&dialog));
-    dialog.setTitleButtonsVisible(true);
-    QVERIFY(minimise->isVisibleTo(&dialog));
-    QVERIFY(close->isVisibleTo(&dialog));
 }
 
 QTEST_MAIN(TestCustomDialog)
