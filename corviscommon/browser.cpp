@@ -4,9 +4,7 @@
 #include "corviscommon/osinfo.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
 
 namespace {
 
@@ -45,33 +43,6 @@ std::string defaultBrowserDesktop(const CommandRunner& run)
         desktop.clear();
     }
     return desktop;
-}
-
-bool readRegularFile(const std::string& path, std::string& content)
-{
-    FILE* file = fopen(path.c_str(), "re");
-    if (file == nullptr) {
-        LOG(WARNING) << "open desktop file failed:" << path << " " << strerror(errno);
-        return false;
-    }
-    struct stat st;
-    if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
-        LOG(WARNING) << "open desktop file failed:" << path << " not a regular file";
-        fclose(file);
-        return false;
-    }
-    content.clear();
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) {
-        content.append(buffer, n);
-    }
-    const bool ok = ferror(file) == 0;
-    fclose(file);
-    if (!ok) {
-        LOG(WARNING) << "fread failed";
-    }
-    return ok;
 }
 
 }  // namespace
@@ -142,7 +113,14 @@ bool getAppBrowser(std::string& out, const CommandRunner& run, const std::string
     }
     const std::string path = applicationsDir + "/" + desktop;
     std::string content;
-    if (!readRegularFile(path, content)) {
+    const int read = readHostFile(path, content);
+    const int error = errno;
+    if (read == -1) {
+        LOG(WARNING) << "open desktop file failed:" << path << " " << strerror(error);
+        return false;
+    }
+    if (read != 0) {
+        LOG(WARNING) << "fread failed";
         return false;
     }
     if (!parseDesktopExec(content, out)) {

@@ -2,6 +2,10 @@
 
 #include "corviscommon/logging.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <sys/stat.h>
+
 namespace {
 
 bool prints(const CommandRunner& run, const std::string& cmd)
@@ -87,4 +91,27 @@ std::string osReleaseValue(const std::string& text, const std::string& key)
         return trimmedText(value);
     }
     return std::string();
+}
+
+int readHostFile(const std::string& path, std::string& content)
+{
+    content.clear();
+    FILE* file = fopen(path.c_str(), "re");
+    if (file == nullptr) {
+        return -1;
+    }
+    struct stat st;
+    if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
+        fclose(file);
+        errno = EISDIR;
+        return -1;
+    }
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) {
+        content.append(buffer, n);
+    }
+    const int failed = ferror(file);
+    fclose(file);
+    return failed ? -2 : 0;
 }

@@ -16,6 +16,10 @@ bool isKyliosSystem(const CommandRunner& run);
 bool isUosSystem();
 bool isUosSystem(const CommandRunner& run);
 
+// Reads a whole regular file of the host: 0, or -1 when it cannot be opened (or is no regular
+// file), -2 when reading fails; errno tells why.
+int readHostFile(const std::string& path, std::string& content);
+
 // The value of KEY=value in an os-release style text (/etc/os-release, /etc/lsb-release,
 // /etc/os-version): the first line whose key matches, quotes and line ends removed; lines of
 // other keys, comments and [section] headers are skipped. Empty when the key is missing.

@@ -5,7 +5,9 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QJsonArray>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QtTest>
 
 class TestCorvisinspect : public QObject
@@ -14,6 +16,7 @@ class TestCorvisinspect : public QObject
 
 private slots:
     void config();
+    void host();
     void badArguments_data();
     void badArguments();
 
@@ -57,6 +60,39 @@ void TestCorvisinspect::config()
     QVERIFY(json.value("sysCfgPath").toString().startsWith(prefix.root()));
     // Secrets never leave the machine's files through the tool.
     QVERIFY(!out.contains("secret"));
+}
+
+void TestCorvisinspect::host()
+{
+    TestPrefix prefix;
+    prefix.writeSysCfg("[Mervasso]\nsandboxtype=1\n[functions]\nbrowser=/bin/sh\n");
+    QByteArray out;
+    QByteArray err;
+    QCOMPARE(run({QStringLiteral("host")}, out, err), 0);
+    QJsonParseError error{};
+    const QJsonObject json = QJsonDocument::fromJson(out, &error).object();
+    QCOMPARE(error.error, QJsonParseError::NoError);
+
+    const QJsonObject ethernet = json.value("getEthernetInfo").toObject();
+    const QString mac = ethernet.value("mac").toString();
+    const QRegularExpression lower(QStringLiteral("^[0-9a-f]{2}(:[0-9a-f]{2}){5}$"));
+    const QRegularExpression upper(QStringLiteral("^[0-9A-F]{2}(:[0-9A-F]{2}){5}$"));
+    QVERIFY2((ethernet.value("found").toBool() ? lower : upper).match(mac).hasMatch(), qPrintable(mac));
+    QCOMPARE(json.value("getSandboxtype").toInt(), 1);
+    // The configured browser, found by which.
+    const QJsonObject browser = json.value("usableBrowser").toObject();
+    QVERIFY(browser.value("found").toBool());
+    QVERIFY(browser.value("browser").toString().endsWith(QStringLiteral("/sh")));
+    for (const char* key : {"getSysCpuUsage", "getsysMemUsage", "getsysDiskUsage"}) {
+        const QJsonValue value = json.value(QLatin1String(key));
+        QVERIFY2(value.isDouble() && value.toDouble() >= 0.0 && value.toDouble() <= 100.0, key);
+    }
+    for (const char* key : {"getSystemOsName", "getOsFullName", "getOsMinorVersion", "getSystemMacAddr"}) {
+        QVERIFY2(json.value(QLatin1String(key)).isString(), key);
+    }
+    QVERIFY(json.value("getCpuInfo").toObject().contains(QStringLiteral("arch")));
+    QVERIFY(json.value("isHuaweiKirinCpu").isBool());
+    QCOMPARE(run({QStringLiteral("host"), QStringLiteral("extra")}, out, err), 1);
 }
 
 void TestCorvisinspect::badArguments_data()
