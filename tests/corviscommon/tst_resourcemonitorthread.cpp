@@ -39,7 +39,6 @@ class TestResourceMonitorThread : public QObject
 private slots:
     void startSamplesAtOnceAndStartsTheTimer();
     void timerKeepsSamplingUntilStopped();
-    void operationEnvKept();
     void runsOnItsOwnThread();
     void hostFiguresAreFractions();
 };
@@ -79,19 +78,6 @@ void TestResourceMonitorThread::timerKeepsSamplingUntilStopped()
     const int stopped = monitor.samples;
     QTest::qWait(30);
     QCOMPARE(int(monitor.samples), stopped);
-}
-
-void TestResourceMonitorThread::operationEnvKept()
-{
-    ResourceMonitorThread monitor;
-    QCOMPARE(monitor.operationEnv().cpuThreshold, -1);
-    st_operationEnv env;
-    env.cpuReminderSwitch = 1;
-    env.cpuThreshold = 80;
-    env.cpuReminderTips = QStringLiteral("处理器占用过高");
-    env.storeSpaceThreshold = 90;
-    monitor.setOperationEnv(env);
-    QCOMPARE(monitor.operationEnv().operationEnv(), env.operationEnv());
 }
 
 void TestResourceMonitorThread::runsOnItsOwnThread()

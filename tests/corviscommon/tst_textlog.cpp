@@ -154,12 +154,9 @@ void TestTextLog::levelNames_data()
     QTest::addColumn<int>("level");
     QTest::addColumn<QString>("name");
 
-    QTest::newRow("debug") << 0x1 << QStringLiteral("Debug");
-    QTest::newRow("info") << 0x2 << QStringLiteral("Info");
     QTest::newRow("warning") << 0x4 << QStringLiteral("Warning");
     QTest::newRow("error") << 0x8 << QStringLiteral("Error");
     QTest::newRow("debug1") << 0x10 << QStringLiteral("Debug1");
-    QTest::newRow("debug5") << 0x100 << QStringLiteral("Debug5");
     QTest::newRow("debug10") << 0x2000 << QStringLiteral("Debug10");
     QTest::newRow("two bits") << 0x6 << QStringLiteral("Info|Warning");
     QTest::newRow("known and unknown bits") << 0x4001 << QStringLiteral("Debug|0x4000");
