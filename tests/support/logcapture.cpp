@@ -29,6 +29,12 @@ QStringList LogCapture::lines(int severity) const
     return out;
 }
 
+QList<QPair<int, QString>> LogCapture::records() const
+{
+    QMutexLocker lock(&mutex_);
+    return records_;
+}
+
 bool LogCapture::contains(const QString& text, int severity) const
 {
     for (const QString& line : lines(severity)) {

@@ -19,6 +19,8 @@ public:
     // Every record's text; with a severity (google::GLOG_INFO ...), only those of it.
     QStringList lines(int severity = -1) const;
     bool contains(const QString& text, int severity = -1) const;
+    // Every record in order, with its severity.
+    QList<QPair<int, QString>> records() const;
     // All records joined by newlines.
     QString text() const;
     void clear();
