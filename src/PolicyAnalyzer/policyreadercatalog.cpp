@@ -14,7 +14,8 @@ QJsonObject outcome(bool ok, const QJsonValue& record)
 template <class Record>
 PolicyReaderEntry fileReader(const char* name, const char* source, bool (PolicyAnalyzer::*reader)(Record&))
 {
-    return {QString::fromLatin1(name), false, QString::fromLatin1(source), [reader](const QString&, Secrets) {
+    return {QString::fromLatin1(name), false, QString::fromLatin1(source), {QString::fromLatin1(source)},
+            [reader](const QString&, Secrets) {
                 Record record;
                 const bool ok = (PolicyAnalyzer::instance()->*reader)(record);
                 return outcome(ok, PolicyRecordJson::toJson(record));
@@ -25,7 +26,7 @@ PolicyReaderEntry fileReader(const char* name, const char* source, bool (PolicyA
 template <class Record>
 PolicyReaderEntry textReader(const char* name, const char* source, bool (PolicyAnalyzer::*reader)(const QString&, Record&))
 {
-    return {QString::fromLatin1(name), true, QString::fromLatin1(source), [reader](const QString& text, Secrets) {
+    return {QString::fromLatin1(name), true, QString::fromLatin1(source), {}, [reader](const QString& text, Secrets) {
                 Record record;
                 const bool ok = (PolicyAnalyzer::instance()->*reader)(text, record);
                 return outcome(ok, PolicyRecordJson::toJson(record));
@@ -37,7 +38,7 @@ PolicyReaderEntry textValueReader(const char* name, const char* source, const ch
                                   bool (PolicyAnalyzer::*reader)(const QString&, QString&))
 {
     const QString key = QString::fromLatin1(field);
-    return {QString::fromLatin1(name), true, QString::fromLatin1(source), [reader, key](const QString& text, Secrets) {
+    return {QString::fromLatin1(name), true, QString::fromLatin1(source), {}, [reader, key](const QString& text, Secrets) {
                 QString value;
                 const bool ok = (PolicyAnalyzer::instance()->*reader)(text, value);
                 return outcome(ok, QJsonObject{{key, value}});
@@ -53,28 +54,30 @@ QVector<PolicyReaderEntry> makeCatalog()
     all.append(fileReader("readAccessResult", "ini/accessCheckResult.json", &PolicyAnalyzer::readAccessResult));
     all.append(fileReader("readDynamicResult", "ini/dynamicAuthResult.json", &PolicyAnalyzer::readDynamicResult));
     all.append({QStringLiteral("parseDynamicStopApp"), false, QStringLiteral("ini/dynamicAuthResponse.json"),
-                [](const QString&, Secrets) {
+                {QStringLiteral("ini/dynamicAuthResponse.json")}, [](const QString&, Secrets) {
                     QStringList ids;
                     const bool ok = PolicyAnalyzer::instance()->parseDynamicStopApp(ids);
                     return outcome(ok, QJsonObject{{"appIds", PolicyRecordJson::toJson(ids)}});
                 }});
     all.append({QStringLiteral("parseDynamicAuthAgainType"), false, QStringLiteral("ini/dynamicAuthResponse.json"),
-                [](const QString&, Secrets) {
+                {QStringLiteral("ini/dynamicAuthResponse.json")}, [](const QString&, Secrets) {
                     AuthAgainType type = AuthAgainPwd;
                     const bool ok = PolicyAnalyzer::instance()->parseDynamicAuthAgainType(type);
                     return outcome(ok, QJsonObject{{"type", PolicyRecordJson::toJson(type)}});
                 }});
     all.append({QStringLiteral("parseDynamicAuthTips"), false, QStringLiteral("ini/dynamicAuthResponse.json"),
-                [](const QString&, Secrets) {
+                {QStringLiteral("ini/dynamicAuthResponse.json")}, [](const QString&, Secrets) {
                     QString tips;
                     const bool ok = PolicyAnalyzer::instance()->parseDynamicAuthTips(tips);
                     return outcome(ok, QJsonObject{{"tips", tips}});
                 }});
 
-    all.append(fileReader("readAppList", "ini/appList.json (vesk editions: ini/resource.json)",
-                          &PolicyAnalyzer::readAppList));
+    PolicyReaderEntry appList = fileReader("readAppList", "ini/appList.json", &PolicyAnalyzer::readAppList);
+    appList.source = QStringLiteral("ini/appList.json (vesk editions: ini/resource.json)");
+    appList.files.append(QStringLiteral("ini/resource.json"));
+    all.append(appList);
     all.append({QStringLiteral("readAppApplyList"), false, QStringLiteral("ini/appApplyList.json"),
-                [](const QString&, Secrets) {
+                {QStringLiteral("ini/appApplyList.json")}, [](const QString&, Secrets) {
                     QList<st_resource> list;
                     QString applyTip;
                     const bool ok = PolicyAnalyzer::instance()->readAppApplyList(list, applyTip);
@@ -83,7 +86,7 @@ QVector<PolicyReaderEntry> makeCatalog()
     all.append(fileReader("readAppCat", "ini/appCat.json", &PolicyAnalyzer::readAppCat));
     all.append(fileReader("readPolicyGetNetmode", "sandbox/ini/policy.json", &PolicyAnalyzer::readPolicyGetNetmode));
     all.append(fileReader("parseKavItsm", "ini/resource.json", &PolicyAnalyzer::parseKavItsm));
-    all.append({QStringLiteral("parseAppApply"), true, QStringLiteral("reply of an application request"),
+    all.append({QStringLiteral("parseAppApply"), true, QStringLiteral("reply of an application request"), {},
                 [](const QString& text, Secrets) {
                     QList<QString> ids;
                     const bool ok = PolicyAnalyzer::instance()->parseAppApply(text, ids);
@@ -95,20 +98,20 @@ QVector<PolicyReaderEntry> makeCatalog()
     all.append(fileReader("parseSystemTitle", "ini/systemTitle.json", &PolicyAnalyzer::parseSystemTitle));
     all.append(fileReader("parseCarousel", "ini/carousel.json", &PolicyAnalyzer::parseCarousel));
     all.append({QStringLiteral("readVeskAuthImage"), false, QStringLiteral("ini/veskAuthImage.json"),
-                [](const QString&, Secrets) {
+                {QStringLiteral("ini/veskAuthImage.json")}, [](const QString&, Secrets) {
                     QString image;
                     const bool ok = PolicyAnalyzer::instance()->readVeskAuthImage(image);
                     return outcome(ok, QJsonObject{{"image", image}});
                 }});
 
     all.append(textValueReader("parseSmsInit", "reply of the SMS initialisation", "phone", &PolicyAnalyzer::parseSmsInit));
-    all.append({QStringLiteral("parseResetAuthCodeResMsg"), true, QStringLiteral("reply of a reset-code request"),
+    all.append({QStringLiteral("parseResetAuthCodeResMsg"), true, QStringLiteral("reply of a reset-code request"), {},
                 [](const QString& text, Secrets) {
                     int seconds = 0;
                     const bool ok = PolicyAnalyzer::instance()->parseResetAuthCodeResMsg(text, seconds);
                     return outcome(ok, QJsonObject{{"seconds", seconds}});
                 }});
-    all.append({QStringLiteral("getAuthType"), true, QStringLiteral("a login type code (\"1\" to \"16\")"),
+    all.append({QStringLiteral("getAuthType"), true, QStringLiteral("a login type code (\"1\" to \"16\")"), {},
                 [](const QString& text, Secrets) {
                     const QString name = PolicyAnalyzer::instance()->getAuthType(text.trimmed());
                     return outcome(!name.isEmpty(), QJsonObject{{"name", name}});
@@ -117,13 +120,13 @@ QVector<PolicyReaderEntry> makeCatalog()
                                &PolicyAnalyzer::parseQrcodeSign));
     all.append(textValueReader("parseQrcodeUrl", "reply of the QR login-URL request", "url",
                                &PolicyAnalyzer::parseQrcodeUrl));
-    all.append({QStringLiteral("parseQrcodeHeartbeat"), true, QStringLiteral("reply of a QR heartbeat"),
+    all.append({QStringLiteral("parseQrcodeHeartbeat"), true, QStringLiteral("reply of a QR heartbeat"), {},
                 [](const QString& text, Secrets secrets) {
                     st_qrcodeInfo info;
                     const bool ok = PolicyAnalyzer::instance()->parseQrcodeHeartbeat(text, info);
                     return outcome(ok, PolicyRecordJson::toJson(info, secrets));
                 }});
-    all.append({QStringLiteral("parseBindedInfo"), true, QStringLiteral("text of a login held for device binding"),
+    all.append({QStringLiteral("parseBindedInfo"), true, QStringLiteral("text of a login held for device binding"), {},
                 [](const QString& text, Secrets secrets) {
                     st_againBindInfo info;
                     const bool ok = PolicyAnalyzer::instance()->parseBindedInfo(text, info);

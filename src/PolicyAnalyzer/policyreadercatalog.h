@@ -4,6 +4,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <functional>
@@ -14,7 +15,8 @@
 struct PolicyReaderEntry {
     QString name;      // the reader's name; the other layouts of readDeviceBindInfo add ":RecordType"
     bool takesText;    // a reply-text reader ("parse NAME"); otherwise it reads a fixed file
-    QString source;    // the file below the install root, or what the text is
+    QString source;    // what it reads, in words
+    QStringList files; // a file reader's files below the install root, in every edition
     std::function<QJsonObject(const QString& text, PolicyRecordJson::Secrets secrets)> run;
 };
 
