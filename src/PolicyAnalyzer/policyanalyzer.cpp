@@ -168,13 +168,18 @@ struct RequiredKey {
     int code;
 };
 
-// The code of the first key the entry lacks, or 0. Presence alone counts here: a value of an
-// unexpected type is present and converts as Qt converts it.
-int firstMissing(const QJsonObject& entry, std::initializer_list<RequiredKey> keys)
+// The code of the first key the entry lacks, or 0; with `values`, the values found, in order.
+// Presence alone counts here: a value of an unexpected type is present and converts as Qt
+// converts it.
+int firstMissing(const QJsonObject& entry, std::initializer_list<RequiredKey> keys, QJsonValue* values = nullptr)
 {
     for (const RequiredKey& required : keys) {
-        if (!entry.contains(required.key)) {
+        const QJsonValue value = entry.value(required.key);
+        if (value.isUndefined()) {
             return required.code;
+        }
+        if (values != nullptr) {
+            *values++ = value;
         }
     }
     return 0;
@@ -269,7 +274,26 @@ QString softwareTitle(const QJsonObject& software)
 // ---------------------------------------------------------------------------------------------
 // Application entries.
 
-const std::initializer_list<RequiredKey> kEntryKeys = {
+// The keys of an application entry, with the code logged when a required one is missing.
+enum EntryKey {
+    KeyAppID,
+    KeyAppName,
+    KeyAppIco,
+    KeyUrl,
+    KeyUidclassid,
+    KeyIbrowsertype,
+    KeyIsProtectApp,
+    KeyEnable,
+    KeyIAppHide,
+    KeyCollect,
+    KeySource,
+    KeyIsCreateIconInSandbox,
+    KeyRunMode,
+    KeyResourceType,
+    EntryKeyCount
+};
+
+const RequiredKey kEntryKeys[EntryKeyCount] = {
     {QLatin1String("AppID"), RESOURCE_NO_APPID},
     {QLatin1String("AppName"), RESOURCE_NO_APPNAME},
     {QLatin1String("AppIco"), RESOURCE_NO_APPICO},
@@ -277,39 +301,125 @@ const std::initializer_list<RequiredKey> kEntryKeys = {
     {QLatin1String("uidclassid"), RESOURCE_NO_UIDCLASSID},
     {QLatin1String("ibrowsertype"), RESOURCE_NO_IBROWSERTYPE},
     {QLatin1String("isProtectApp"), RESOURCE_NO_ISPROTECTAPP},
-};
-const std::initializer_list<RequiredKey> kRunKeys = {
+    {QLatin1String("enable"), RESOURCE_NO_ENABLE},
+    {QLatin1String("iAppHide"), RESOURCE_NO_IAPPHIDE},
+    {QLatin1String("collect"), RESOURCE_NO_COLLECT},
+    {QLatin1String("source"), 0},
+    {QLatin1String("isCreateIconInSandbox"), 0},
     {QLatin1String("RunMode"), RESOURCE_NO_RUNMODE},
     {QLatin1String("ResourceType"), RESOURCE_NO_RESOURCETYPE},
 };
 
-// "%1/%2": the cache directory and the file-name part of the icon URL.
-QString iconCachePath(const QString& cacheDir, const QString& iconUrl)
+bool isAsciiAlnum(QChar c)
 {
-    return cacheDir + QLatin1Char('/') + QUrl(iconUrl).fileName(QUrl::FullyDecoded);
+    const ushort u = c.unicode();
+    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9');
 }
 
-void fillResource(const QJsonObject& entry, const QString& cacheDir, st_resource& resource)
+// The file-name part of a URL, fully decoded, as QUrl::fileName(QUrl::FullyDecoded) gives it.
+// Parsing a QUrl costs more than the rest of an entry; a plain http(s) address with nothing to
+// decode is taken apart here, anything else goes to QUrl.
+QString urlFileName(const QString& url)
 {
-    resource.AppID = text(entry, QLatin1String("AppID"));
-    resource.AppName = text(entry, QLatin1String("AppName"));
-    resource.AppIco = text(entry, QLatin1String("AppIco"));
-    resource.icoPath = iconCachePath(cacheDir, resource.AppIco);
-    resource.Url = text(entry, QLatin1String("Url"));
-    resource.uidclassid = text(entry, QLatin1String("uidclassid"));
-    resource.ibrowsertype = decimal(entry, QLatin1String("ibrowsertype")) != 0;
-    resource.isProtectApp = decimal(entry, QLatin1String("isProtectApp")) != 0;
-    resource.RunMode = decimal(entry, QLatin1String("RunMode"));
-    resource.ResourceType = decimal(entry, QLatin1String("ResourceType"));
+    int pos = 0;
+    if (url.startsWith(QLatin1String("https://"))) {
+        pos = 8;
+    } else if (url.startsWith(QLatin1String("http://"))) {
+        pos = 7;
+    }
+    const int size = url.size();
+    int end = size;      // start of the query or fragment
+    int pathStart = -1;  // the '/' that ends the host
+    int lastSlash = -1;
+    bool plain = pos > 0;
+    bool inPort = false;
+    for (int i = pos; plain && i < size; ++i) {
+        const QChar c = url.at(i);
+        const ushort u = c.unicode();
+        if (end < size) {
+            plain = u > 0x20 && u < 0x7f && u != '%';
+        } else if (u == '?' || u == '#') {
+            end = i;
+        } else if (pathStart < 0) {
+            // Host name and an optional numeric port; user names and IPv6 literals go to QUrl.
+            if (u == '/') {
+                pathStart = lastSlash = i;
+            } else if (u == ':' && !inPort) {
+                inPort = true;
+            } else {
+                plain = inPort ? (u >= '0' && u <= '9') : (isAsciiAlnum(c) || u == '.' || u == '-');
+            }
+        } else if (u == '/') {
+            lastSlash = i;
+        } else {
+            plain = isAsciiAlnum(c) || QByteArray::fromRawData("-._~!$&'()*+,;=:@", 17).contains(char(u));
+        }
+    }
+    const int hostEnd = pathStart < 0 ? end : pathStart;
+    if (!plain || hostEnd == pos || url.at(pos) == QLatin1Char(':')) {
+        return QUrl(url).fileName(QUrl::FullyDecoded);
+    }
+    return lastSlash < 0 ? QString() : url.mid(lastSlash + 1, end - lastSlash - 1);
 }
 
-// "enable" and "collect" are JSON numbers, "iAppHide" a decimal string.
-void fillSwitches(const QJsonObject& entry, st_resource& resource)
+// One application entry: each key looked up once, required keys checked in a given order.
+class ApplicationEntry
 {
-    resource.enable = integer(entry, QLatin1String("enable")) != 0;
-    resource.iAppHide = decimal(entry, QLatin1String("iAppHide")) != 0;
-    resource.collect = integer(entry, QLatin1String("collect")) != 0;
-}
+public:
+    explicit ApplicationEntry(const QJsonObject& entry) : entry_(entry) {}
+
+    // The code of the first key of `keys` the entry lacks, or 0.
+    int require(std::initializer_list<EntryKey> keys)
+    {
+        for (EntryKey key : keys) {
+            if (!has(key)) {
+                return kEntryKeys[key].code;
+            }
+        }
+        return 0;
+    }
+
+    // Presence alone counts: a value of an unexpected type converts as Qt converts it.
+    bool has(EntryKey key)
+    {
+        values_[key] = entry_.value(kEntryKeys[key].key);
+        return !values_[key].isUndefined();
+    }
+
+    QString text(EntryKey key) const { return values_[key].toString(); }
+    int decimal(EntryKey key) const { return values_[key].toString().toInt(nullptr, 10); }
+    int integer(EntryKey key) const { return ::integer(values_[key]); }
+
+    void fill(const QString& cacheDir, st_resource& resource) const
+    {
+        resource.AppID = text(KeyAppID);
+        resource.AppName = text(KeyAppName);
+        resource.AppIco = text(KeyAppIco);
+        // "%1/%2": the cache directory and the file-name part of the icon URL.
+        resource.icoPath = cacheDir + QLatin1Char('/') + urlFileName(resource.AppIco);
+        resource.Url = text(KeyUrl);
+        resource.uidclassid = text(KeyUidclassid);
+        resource.ibrowsertype = decimal(KeyIbrowsertype) != 0;
+        resource.isProtectApp = decimal(KeyIsProtectApp) != 0;
+        resource.RunMode = decimal(KeyRunMode);
+        resource.ResourceType = decimal(KeyResourceType);
+    }
+
+    // "enable" and "collect" are JSON numbers, "iAppHide" a decimal string.
+    void fillSwitches(st_resource& resource) const
+    {
+        resource.enable = integer(KeyEnable) != 0;
+        resource.iAppHide = decimal(KeyIAppHide) != 0;
+        resource.collect = integer(KeyCollect) != 0;
+    }
+
+private:
+    const QJsonObject entry_;
+    QJsonValue values_[EntryKeyCount];
+};
+
+const std::initializer_list<EntryKey> kCommonKeys = {KeyAppID,      KeyAppName,      KeyAppIco,       KeyUrl,
+                                                      KeyUidclassid, KeyIbrowsertype, KeyIsProtectApp};
 
 // The top-level object's member `key` as a non-empty object.
 bool nonEmptyObject(const QJsonObject& parent, QLatin1String key, QJsonObject& out)
@@ -608,35 +718,31 @@ bool PolicyAnalyzer::readAppList(QList<st_resource>& list)
         if (!value.isObject()) {
             continue;
         }
-        const QJsonObject entry = value.toObject();
-        int missing = firstMissing(entry, kEntryKeys);
+        ApplicationEntry entry(value.toObject());
+        int missing = entry.require(kCommonKeys);
         if (missing == 0 && !vesk) {
-            missing = firstMissing(entry, {
-                                              {QLatin1String("enable"), RESOURCE_NO_ENABLE},
-                                              {QLatin1String("iAppHide"), RESOURCE_NO_IAPPHIDE},
-                                              {QLatin1String("collect"), RESOURCE_NO_COLLECT},
-                                          });
+            missing = entry.require({KeyEnable, KeyIAppHide, KeyCollect});
         }
         if (missing != 0) {
             return run.fail(missing);
         }
-        if (vesk && (!entry.contains(QLatin1String("source")) || !entry.contains(QLatin1String("isCreateIconInSandbox")))) {
+        if (vesk && (!entry.has(KeySource) || !entry.has(KeyIsCreateIconInSandbox))) {
             continue;
         }
-        missing = firstMissing(entry, kRunKeys);
+        missing = entry.require({KeyRunMode, KeyResourceType});
         if (missing != 0) {
             return run.fail(missing);
         }
         st_resource resource;
-        fillResource(entry, cacheDir, resource);
+        entry.fill(cacheDir, resource);
         if (vesk) {
-            resource.isCreateIconInSandbox = decimal(entry, QLatin1String("isCreateIconInSandbox")) != 0;
-            resource.source = ::text(entry, QLatin1String("source"));
+            resource.isCreateIconInSandbox = entry.decimal(KeyIsCreateIconInSandbox) != 0;
+            resource.source = entry.text(KeySource);
             if (!resource.isCreateIconInSandbox || resource.source.isEmpty()) {
                 continue;
             }
         } else {
-            fillSwitches(entry, resource);
+            entry.fillSwitches(resource);
         }
         LOG(INFO) << "source:" << resource.source << ", aum Ico: " << resource.AppIco;
         list.append(resource);
@@ -677,7 +783,7 @@ bool PolicyAnalyzer::readAppApplyList(QList<st_resource>& list, QString& applyTi
         resource.AppID = ::text(entry, QLatin1String("appId"));
         resource.AppName = ::text(entry, QLatin1String("appName"));
         resource.AppIco = ::text(entry, QLatin1String("appIco"));
-        resource.icoPath = iconCachePath(cacheDir, resource.AppIco);
+        resource.icoPath = cacheDir + QLatin1Char('/') + urlFileName(resource.AppIco);
         list.append(resource);
     }
     return run.succeed();
@@ -696,23 +802,26 @@ bool PolicyAnalyzer::readAppCat(QList<st_appCat>& list)
         if (!value.isObject()) {
             continue;
         }
-        const QJsonObject entry = value.toObject();
-        const int missing = firstMissing(entry, {
-                                                    {QLatin1String("icount"), APP_CAT_NO_ICOUNT},
-                                                    {QLatin1String("uidclassid"), APP_CAT_NO_UIDCLASSID},
-                                                    {QLatin1String("strdesc"), APP_CAT_NO_STRDESC},
-                                                    {QLatin1String("acfid"), APP_CAT_NO_ACFID},
-                                                    {QLatin1String("strclassname"), APP_CAT_NO_STRCLASSNAME},
-                                                });
+        // icount, uidclassid, strdesc, acfid, strclassname
+        QJsonValue field[5];
+        const int missing = firstMissing(value.toObject(),
+                                         {
+                                             {QLatin1String("icount"), APP_CAT_NO_ICOUNT},
+                                             {QLatin1String("uidclassid"), APP_CAT_NO_UIDCLASSID},
+                                             {QLatin1String("strdesc"), APP_CAT_NO_STRDESC},
+                                             {QLatin1String("acfid"), APP_CAT_NO_ACFID},
+                                             {QLatin1String("strclassname"), APP_CAT_NO_STRCLASSNAME},
+                                         },
+                                         field);
         if (missing != 0) {
             return run.fail(missing);
         }
         st_appCat category;
-        category.icount = decimal(entry, QLatin1String("icount"));
-        category.uidclassid = ::text(entry, QLatin1String("uidclassid"));
-        category.acfid = ::text(entry, QLatin1String("acfid"));
-        const QString desc = ::text(entry, QLatin1String("strdesc")).trimmed();
-        const QString className = ::text(entry, QLatin1String("strclassname")).trimmed();
+        category.icount = field[0].toString().toInt(nullptr, 10);
+        category.uidclassid = field[1].toString();
+        category.acfid = field[3].toString();
+        const QString desc = field[2].toString().trimmed();
+        const QString className = field[4].toString().trimmed();
         const QString& first = nameFirst ? className : desc;
         const QString& second = nameFirst ? desc : className;
         category.strDesc = !first.isEmpty() ? first : !second.isEmpty() ? second : QStringLiteral("未命名");
@@ -789,26 +898,20 @@ bool PolicyAnalyzer::parseKavItsm(st_resource& resource)
         if (!value.isObject()) {
             continue;
         }
-        const QJsonObject entry = value.toObject();
-        int missing = firstMissing(entry, kEntryKeys);
+        ApplicationEntry entry(value.toObject());
+        int missing = entry.require(kCommonKeys);
         if (missing == 0) {
-            missing = firstMissing(entry, {
-                                              {QLatin1String("enable"), RESOURCE_NO_ENABLE},
-                                              {QLatin1String("iAppHide"), RESOURCE_NO_IAPPHIDE},
-                                          });
-        }
-        if (missing == 0) {
-            missing = firstMissing(entry, kRunKeys);
+            missing = entry.require({KeyEnable, KeyIAppHide, KeyRunMode, KeyResourceType});
         }
         if (missing != 0) {
             return run.fail(missing);
         }
-        if (::text(entry, QLatin1String("AppName")) != QStringLiteral("itsm应用申请")) {
+        if (entry.text(KeyAppName) != QStringLiteral("itsm应用申请")) {
             continue;
         }
         st_resource found;
-        fillResource(entry, cacheDir, found);
-        fillSwitches(entry, found);
+        entry.fill(cacheDir, found);
+        entry.fillSwitches(found);
         found.collect = false;
         resource = found;
         LOG(INFO) << "find itsm succ!";

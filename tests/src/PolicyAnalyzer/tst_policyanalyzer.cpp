@@ -7,6 +7,9 @@
 #include "support/testprefix.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QThread>
 #include <QtTest>
@@ -84,6 +87,8 @@ private slots:
     void singleValueReadersKeepOutputOnFailure();
     void applyTipKeptWhenNoData();
     void textReadersTakeLocalText();
+    void iconCacheNames_data();
+    void iconCacheNames();
 };
 
 void TestPolicyAnalyzer::singleton()
@@ -425,6 +430,63 @@ void TestPolicyAnalyzer::textReadersTakeLocalText()
     QList<QString> ids;
     QVERIFY(PolicyAnalyzer::instance()->parseAppApply(QStringLiteral("{\"data\": {\"successAppIdList\": [\"应用-é-✓\"]}}"), ids));
     QCOMPARE(ids, QList<QString>{QStringLiteral("应用-é-✓")});
+}
+
+void TestPolicyAnalyzer::iconCacheNames_data()
+{
+    QTest::addColumn<QString>("url");
+    const char* const urls[] = {
+        "https://portal.example/icons/oa.png",
+        "https://portal.example/icons/oa.png?v=3&s=64",
+        "https://portal.example/icons/oa.png#top",
+        "https://portal.example/icons/a.png?next=/b/c.png",
+        "https://portal.example/icons/",
+        "https://portal.example",
+        "https://portal.example?x=1",
+        "https://portal.example:8443/i/x.png",
+        "https://portal.example:port/i/x.png",
+        "http://10.0.0.1/i/x.ico",
+        "http://[::1]/i/x.ico",
+        "http://user:pw@portal.example/i/x.png",
+        "https://portal.example/i/%E5%9B%BE%E6%A0%87.png",
+        "https://portal.example/i/a%2Fb.png",
+        "https://portal.example/i/a b.png",
+        "https://portal.example/i/图标.png",
+        "https://portal.example/i/..",
+        "https://portal.example//x.png",
+        "https:///x.png",
+        "https://:80/x.png",
+        "https://portal.example/i/x.png?q=%zz",
+        "https://portal.example/i/x.png?q=a b",
+        "https://portal.example/i/x(1).png;v=2",
+        "HTTPS://portal.example/i/x.png",
+        "ftp://files.example/i/x.png",
+        "//portal.example/i/x.png",
+        "icons/x.png",
+        "x.png",
+        "",
+        "data:image/png;base64,iVBORw0KGgo=",
+        "javascript:alert(1)",
+    };
+    for (const char* url : urls) {
+        QTest::newRow(url) << QString::fromUtf8(url);
+    }
+}
+
+// The cache file is named by the icon URL as QUrl reads it, whatever shortcut the reader takes.
+void TestPolicyAnalyzer::iconCacheNames()
+{
+    QFETCH(QString, url);
+    TestPrefix prefix;
+    QJsonObject entry{{"appId", "p1"}, {"appName", "n"}, {"appIco", url}, {"appPackageName", "k"}};
+    const QJsonObject document{{"data", QJsonObject{{"appList", QJsonArray{entry}}}}};
+    QVERIFY(prefix.writeInstallFile(QStringLiteral("ini/appApplyList.json"), QJsonDocument(document).toJson()));
+    QList<st_resource> list;
+    QString tip;
+    QVERIFY(PolicyAnalyzer::instance()->readAppApplyList(list, tip));
+    QCOMPARE(list.size(), 1);
+    QCOMPARE(list.first().icoPath,
+             prefix.installPath(QStringLiteral("cache")) + QLatin1Char('/') + QUrl(url).fileName(QUrl::FullyDecoded));
 }
 
 QTEST_GUILESS_MAIN(TestPolicyAnalyzer)
