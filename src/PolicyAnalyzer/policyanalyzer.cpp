@@ -211,7 +211,7 @@ const DocumentSpec kSystemTitle{"ini/systemTitle.json", SYSTEM_TITLE_JSON_NOT_EX
                                 SYSTEM_TITLE_JSON_OPEN_ERROR, JSON_PARSE_ERROR};
 const DocumentSpec kCarousel{"ini/carousel.json", CAROUSEL_JSON_NOT_EXIST, "carousel.json not exist!",
                              CAROUSEL_JSON_OPEN_ERROR, JSON_PARSE_ERROR};
-// The open-error code is the policy reader's: both come from the same block of the service.
+// A file that cannot be opened logs the code it shares with the network-mode policy.
 const DocumentSpec kVeskAuthImage{"ini/veskAuthImage.json", VESK_AUTH_IMAGE_JSON_NOT_EXIST,
                                   "veskAuthImage JSON not exist!", POLICY_JSON_OPEN_ERROR, JSON_PARSE_ERROR};
 const DocumentSpec kDeviceBind{"ini/devicebind.json", DEVICE_BIND_JSON_NOT_EXIST, "DEVICE_BIND_JSON not exist!",
