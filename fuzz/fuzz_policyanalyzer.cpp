@@ -54,6 +54,15 @@ void setEdition(int edition)
 
 }  // namespace
 
+// Qt 5.15's JSON parser loses the earlier value of a duplicated key when that value is an object
+// or an array ({"a": [1], "a": [2]}): a leak inside Qt that no caller can avoid. Qt is built
+// without frame pointers, so such a report stops inside Qt and can only be told by its module;
+// a leak of ours starts in our own frames and is still reported.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libQt5Core.so\n";
+}
+
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     if (qEnvironmentVariableIsEmpty("CORVISBENCH_PREFIX")) {
