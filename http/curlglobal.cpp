@@ -1,0 +1,28 @@
+#include "http/curlglobal.h"
+
+#include "corviscommon/logging.h"
+
+#include <curl/curl.h>
+
+#include <string>
+
+namespace corvis {
+
+size_t curlAppendToString(char* data, size_t size, size_t count, void* userdata)
+{
+    const size_t bytes = size * count;
+    static_cast<std::string*>(userdata)->append(data, bytes);
+    return bytes;
+}
+
+void curlReinitAfterOutOfMemory()
+{
+    LOG(ERROR) << "curl error(errno:27): memory allocation, to reinit";
+    curl_global_cleanup();
+    const CURLcode code = curl_global_init(CURL_GLOBAL_ALL);
+    if (code != CURLE_OK) {
+        LOG(ERROR) << "curl_global_init failed, errno:" << static_cast<int>(code);
+    }
+}
+
+}  // namespace corvis
