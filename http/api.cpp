@@ -9,8 +9,6 @@
 #include "http/logsafe.h"
 #include "login/des.h"
 
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
 
 #include <dirent.h>
 #include <sys/stat.h>

@@ -1,7 +1,5 @@
 #include "http/jsonfields.h"
 
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
 
 namespace corvis {
 namespace json {

@@ -8,17 +8,19 @@
 #include <QJsonDocument>
 #include <QRegularExpression>
 
-CtlSim::CtlSim(const TestPrefix& prefix, const QByteArray& scenario)
+CtlSim::CtlSim(const TestPrefix& prefix, const QByteArray& scenario, const QStringList& extraArgs)
 {
     const QString dir = prefix.root() + QStringLiteral("/sim");
     QDir().mkpath(dir);
     recordPath_ = dir + QStringLiteral("/controller-requests.jsonl");
-    QStringList args{QStringLiteral("serve"), QStringLiteral("--record"), recordPath_};
+    QStringList args{QStringLiteral("serve"), QStringLiteral("--exit-with-parent"), QStringLiteral("--record"),
+                     recordPath_};
     if (!scenario.isEmpty()) {
         scenarioPath_ = dir + QStringLiteral("/controller-scenario.json");
         writeFile(scenarioPath_, scenario);
         args << QStringLiteral("--scenario") << scenarioPath_;
     }
+    args << extraArgs;
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_.start(QStringLiteral(CORVIS_BIN_DIR "/corvisctlsim"), args);
     QByteArray out;

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 
 class TestPrefix;
 
@@ -13,8 +14,10 @@ class TestPrefix;
 class CtlSim
 {
 public:
-    // An empty scenario uses the stand-in's built-in default answers.
-    explicit CtlSim(const TestPrefix& prefix, const QByteArray& scenario = QByteArray());
+    // An empty scenario uses the stand-in's built-in default answers; `extraArgs` go to
+    // "corvisctlsim serve" (--tls-min 1.3 ...).
+    explicit CtlSim(const TestPrefix& prefix, const QByteArray& scenario = QByteArray(),
+                    const QStringList& extraArgs = QStringList());
     ~CtlSim();
     CtlSim(const CtlSim&) = delete;
     CtlSim& operator=(const CtlSim&) = delete;

@@ -8,6 +8,9 @@
 
 #include <openssl/ssl.h>
 
+#include <sys/prctl.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -21,7 +24,7 @@ int usage()
 {
     std::fprintf(stderr,
                  "usage: corvisctlsim serve [--scenario FILE] [--record FILE] [--https-port N] [--sandbox-port N]\n"
-                 "                          [--tls-min 1.2|1.3] [--configure]\n"
+                 "                          [--tls-min 1.2|1.3] [--configure] [--exit-with-parent]\n"
                  "       corvisctlsim des encrypt|decrypt KEY   (text on standard input)\n");
     return 1;
 }
@@ -85,6 +88,13 @@ int main(int argc, char* argv[])
         const bool hasValue = i + 1 < argc;
         if (arg == "--configure") {
             writeConfig = true;
+        } else if (arg == "--exit-with-parent") {
+            // A test that dies must not leave its stand-in (and its output pipes) behind.
+            const pid_t parent = ::getppid();
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+            if (::getppid() != parent) {
+                return 1;
+            }
         } else if (arg == "--scenario" && hasValue) {
             options.scenarioPath = QString::fromLocal8Bit(argv[++i]);
         } else if (arg == "--record" && hasValue) {
