@@ -1,7 +1,9 @@
 #include "http/api.h"
 
+#include "app/common.h"
 #include "corviscommon/inifile.h"
 #include "corviscommon/logging.h"
+#include "corviscommon/machineinfo.h"
 #include "corviscommon/productpath.h"
 #include "http/chttpcurlclient.h"
 #include "http/chttpevent.h"
@@ -29,6 +31,7 @@ namespace {
 
 constexpr int kStatusOk = 2000;
 constexpr const char* kAuthInfoKey = "WQB63815";
+constexpr const char* kDevInfoKey = "HTKRV529";
 // getAuthInfo's deciphered data must fit this buffer; a longer text fails instead of overflowing.
 constexpr size_t kAuthInfoClearSize = 1024;
 constexpr const char* kSandboxScript = "/opt/apps/corvisclient/startcorvisclient.sh";
@@ -894,5 +897,30 @@ std::string API::encodeDevInfo(const std::string& text)
 
 std::string API::getCorvisDevInfo()
 {
-    return std::string();
+    const std::string osName = MachineInfo::getOsFullName();
+    const std::string osVersion = MachineInfo::getOsMinorVersion();
+    std::string mac;
+    std::string ip;
+    MachineInfo::getEthernetInfo(mac, ip);
+    const std::string machineCode = Common::uuid().toStdString();
+
+    rapidjson::StringBuffer buffer;
+    JsonWriter writer(buffer);
+    writer.StartObject();
+    writeString(writer, "mac", mac);
+    writeString(writer, "ip", ip);
+    writeString(writer, "machineCode", machineCode);
+    writeString(writer, "OSName", osName);
+    writeString(writer, "OSVersion", osVersion);
+    writeString(writer, "appId", machineCode);
+    writeString(writer, "appName", Common::softName().toStdString());
+    writeString(writer, "deviceType", getCustomProject() == PROJECT_VELMORA ? "3" : "1");
+    writer.EndObject();
+
+    char cipherText[Des::kBufferSize] = {0};
+    if (Des::Encrypt(reinterpret_cast<const unsigned char*>(kDevInfoKey), nullptr, buffer.GetString(), cipherText,
+                     sizeof cipherText) != 1) {
+        return std::string();
+    }
+    return encodeDevInfo(cipherText);
 }

@@ -3,11 +3,14 @@
 
 #include "http/api.h"
 
+#include "app/common.h"
+#include "corviscommon/machineinfo.h"
 #include "corviscommon/productpath.h"
 
 #include "support/ctlsim.h"
 #include "support/logcapture.h"
 #include "support/testprefix.h"
+#include "testpaths.h"
 #include "tools/corvisinspect/apijson.h"
 
 #include <QJsonArray>
@@ -141,6 +144,10 @@ private slots:
     void configHelpers();
     void devInfoEncoding_data();
     void devInfoEncoding();
+    void authInfo_data();
+    void authInfo();
+    void authInfoRequest_data();
+    void authInfoRequest();
 };
 
 void TestApi::controllerCalls_data()
@@ -730,6 +737,152 @@ void TestApi::devInfoEncoding()
     QFETCH(QString, text);
     QFETCH(QString, encoded);
     QCOMPARE(QString::fromStdString(API::encodeDevInfo(text.toStdString())), encoded);
+}
+
+namespace {
+
+QJsonObject des(const QJsonValue& text, const char* key = "WQB63815")
+{
+    return QJsonObject{{"$des", QJsonObject{{"key", key}, {"text", text}}}};
+}
+
+// A clear text of exactly `size` bytes: {"authOriginal":"xxx…"}.
+QJsonValue clearTextOfSize(int size)
+{
+    return QString::fromLatin1("{\"authOriginal\":\"") + QString(size - 19, QLatin1Char('x')) + "\"}";
+}
+
+}  // namespace
+
+void TestApi::authInfo_data()
+{
+    QTest::addColumn<QJsonObject>("reply");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QJsonObject>("expected");
+    QTest::addColumn<QString>("logLine");
+
+    auto info = [](const char* json) {
+        QJsonObject out = object(R"({"status":0,"subStatus":0,"msg":"","authOriginal":"","originalId":"","salt":"","data":""})");
+        const QJsonObject given = object(json);
+        for (auto it = given.begin(); it != given.end(); ++it) {
+            out.insert(it.key(), it.value());
+        }
+        return out;
+    };
+    const QJsonObject challenge{{"authOriginal", "ch-1"}, {"originalId", "9"}, {"salt", "s1"}, {"extra", 1}};
+    QTest::newRow("deciphered") << QJsonObject{{"status", 2000}, {"subStatus", 1}, {"msg", "ok"}, {"data", des(challenge)}}
+                                << 0 << info(R"({"status":2000,"subStatus":1,"msg":"ok","authOriginal":"ch-1","originalId":"9","salt":"s1"})")
+                                << "";
+    QTest::newRow("other status keeps data closed")
+        << QJsonObject{{"status", 4003}, {"subStatus", 2}, {"msg", "证书未授权"}, {"data", des(challenge)}} << 0
+        << info(R"({"status":4003,"subStatus":2,"msg":"证书未授权"})") << "";
+    QTest::newRow("clear text fills the buffer")
+        << QJsonObject{{"status", 2000}, {"data", des(clearTextOfSize(1023))}} << 0
+        << info(qPrintable(QStringLiteral(R"({"status":2000,"authOriginal":"%1"})").arg(QString(1004, 'x'))))
+        << "";
+    QTest::newRow("clear text longer than the buffer")
+        << QJsonObject{{"status", 2000}, {"msg", "ok"}, {"data", des(clearTextOfSize(1024))}} << -3
+        << info(R"({"status":2000,"msg":"ok"})") << "getAuthInfo decrypt failed: ";
+    QTest::newRow("not DES text") << QJsonObject{{"status", 2000}, {"data", "bm90IERFUw=="}} << -3
+                                  << info(R"({"status":2000})") << "getAuthInfo decrypt failed: bm90IERFUw==";
+    QTest::newRow("empty clear text") << QJsonObject{{"status", 2000}, {"data", des("")}} << -3
+                                      << info(R"({"status":2000})") << "getAuthInfo decrypt failed: ";
+    QTest::newRow("clear text not JSON") << QJsonObject{{"status", 2000}, {"data", des("hello")}} << -1
+                                         << info(R"({"status":2000})") << "getAuthInfo parse false :hello";
+    QTest::newRow("data not a text") << QJsonObject{{"status", 2000}, {"data", challenge}} << 0
+                                     << info(R"({"status":2000})") << "";
+    QTest::newRow("wrong types ignored")
+        << QJsonObject{{"status", 2000}, {"subStatus", "1"}, {"msg", 5},
+                       {"data", des(QJsonObject{{"authOriginal", 5}, {"originalId", "9"}, {"salt", QJsonArray()}})}}
+        << 0 << info(R"({"status":2000,"originalId":"9"})") << "";
+}
+
+void TestApi::authInfo()
+{
+    QFETCH(QJsonObject, reply);
+    QFETCH(int, result);
+    QFETCH(QJsonObject, expected);
+    QFETCH(QString, logLine);
+
+    Setup setup(scenarioFor("controller", pathOf("getAuthInfo"), QJsonObject{{"body", reply}}));
+    QVERIFY2(setup.sim.isRunning(), qPrintable(setup.sim.startError()));
+    LogCapture log;
+    AuthInfo info;
+    info.data = "signed-data";
+    QCOMPARE(API::getInstance()->getAuthInfo(info), result);
+    QCOMPARE(toJson(info), expected);
+    if (!logLine.isEmpty()) {
+        QVERIFY2(log.contains(logLine, google::GLOG_ERROR), qPrintable(log.text()));
+    }
+}
+
+void TestApi::authInfoRequest_data()
+{
+    QTest::addColumn<QByteArray>("project");
+    QTest::addColumn<QString>("requestData");
+    QTest::addColumn<QString>("deviceType");
+
+    QTest::newRow("standard edition") << QByteArray() << "sig+/=" << "1";
+    QTest::newRow("velmora") << QByteArray("velmora") << "" << "3";
+    QTest::newRow("other edition") << QByteArray("kav") << "d" << "1";
+}
+
+void TestApi::authInfoRequest()
+{
+    QFETCH(QByteArray, project);
+    QFETCH(QString, requestData);
+    QFETCH(QString, deviceType);
+
+    Setup setup(QByteArray{});
+    QVERIFY2(setup.sim.isRunning(), qPrintable(setup.sim.startError()));
+    // No session needed; the edition, the machine code and the product name go into devinfo.
+    setup.prefix.writeSysCfg("[Mervasso]\nServerIP=127.0.0.1\nServerPort=" + QByteArray::number(setup.sim.httpsPort()) +
+                             "\ncustomProject=" + project +
+                             "\n[appinfo]\nUUID=5f0c-\"uuid\"\n[about]\nname=安全工作台\n");
+    setup.prefix.writeUserInfo("[UserInfo]\nSessionID=\n");
+    AuthInfo info;
+    info.data = requestData.toStdString();
+    QCOMPARE(API::getInstance()->getAuthInfo(info), 0);
+    QCOMPARE(QString::fromStdString(info.authOriginal), QStringLiteral("challenge-0001"));
+
+    const QList<QJsonObject> requests = setup.sim.requests();
+    QCOMPARE(requests.size(), 1);
+    const QString body = requests.first().value("body").toString();
+    QVERIFY2(body.startsWith("devinfo="), qPrintable(body));
+    const int dataAt = body.indexOf("&data=");
+    QCOMPARE(dataAt < 0, requestData.isEmpty());
+    if (dataAt >= 0) {
+        QCOMPARE(body.mid(dataAt + 6), requestData);
+    }
+    const QString devInfo = body.mid(8, dataAt < 0 ? -1 : dataAt - 8);
+    // Percent-encoded Base64: no sign of the Base64 alphabet is left bare.
+    QVERIFY(!devInfo.contains('+') && !devInfo.contains('/') && !devInfo.contains('='));
+
+    // The stand-in's own DES reads it.
+    QProcess decrypt;
+    decrypt.start(QStringLiteral(CORVIS_BIN_DIR "/corvisctlsim"), {"des", "decrypt", "HTKRV529"});
+    decrypt.write(QByteArray::fromPercentEncoding(devInfo.toLatin1()));
+    decrypt.closeWriteChannel();
+    QVERIFY(decrypt.waitForFinished(10000));
+    QCOMPARE(decrypt.exitCode(), 0);
+    const QByteArray clear = decrypt.readAllStandardOutput();
+    QVERIFY2(QRegularExpression(R"(^\{"mac":".*","ip":".*","machineCode":".*","OSName":".*","OSVersion":".*",)"
+                                R"("appId":".*","appName":".*","deviceType":"\d"\}$)")
+                 .match(QString::fromUtf8(clear))
+                 .hasMatch(),
+             clear.constData());
+    const QJsonObject fields = object(clear);
+    std::string mac;
+    std::string ip;
+    MachineInfo::getEthernetInfo(mac, ip);
+    QCOMPARE(fields.value("mac").toString().size(), 17);
+    QCOMPARE(fields.value("ip").toString(), QString::fromStdString(ip));
+    QCOMPARE(fields.value("machineCode").toString(), QStringLiteral("5f0c-\"uuid\""));
+    QCOMPARE(fields.value("appId").toString(), QStringLiteral("5f0c-\"uuid\""));
+    QCOMPARE(fields.value("OSName").toString(), QString::fromStdString(MachineInfo::getOsFullName()));
+    QCOMPARE(fields.value("OSVersion").toString(), QString::fromStdString(MachineInfo::getOsMinorVersion()));
+    QCOMPARE(fields.value("appName").toString(), QStringLiteral("安全工作台"));
+    QCOMPARE(fields.value("deviceType").toString(), deviceType);
 }
 
 QTEST_GUILESS_MAIN(TestApi)

@@ -48,6 +48,7 @@ class TestCorvisinspectApi : public QObject
 private slots:
     void calls_data();
     void calls();
+    void devInfo();
     void badArguments_data();
     void badArguments();
 };
@@ -64,6 +65,7 @@ void TestCorvisinspectApi::calls_data()
     };
     row("ssoAuth", {"ssoAuth", "uname=zhang", "appid=3"}, "/Mervasso/auth/ssoAuth.json", "response.sso_token",
         "sso-token-0001");
+    row("getAuthInfo", {"getAuthInfo", "data=sig"}, "/Mervasso/cert/getAuthInfo.json", "response.salt", "a1b2c3");
     row("records", {"querySandboxApproveRecords", "pageIndex=1", "pageSize=20"},
         "/Mervasso/approve/querySandboxApproveRecords.json", "response.recordList.1.fileSize", 1048576);
     row("notice", {"getSandboxApproveNotice", "recordIds=r-1"}, "/Mervasso/approve/getSandboxApproveNotice.json",
@@ -123,6 +125,19 @@ void TestCorvisinspectApi::calls()
     const QList<QJsonObject> requests = sim.requests();
     QCOMPARE(requests.size(), 1);
     QCOMPARE(requests.first().value("path").toString(), requestPath);
+}
+
+void TestCorvisinspectApi::devInfo()
+{
+    TestPrefix prefix;
+    prefix.writeSysCfg("[appinfo]\nUUID=u-1\n");
+    QJsonObject out;
+    QByteArray err;
+    QCOMPARE(run({"api", "getCorvisDevInfo"}, out, err), 0);
+    QCOMPARE(out.value("result").toInt(), 0);
+    const QString devInfo = at(out, "response.devinfo").toString();
+    QVERIFY(!devInfo.isEmpty());
+    QVERIFY(!devInfo.contains('/') && !devInfo.contains('+') && !devInfo.contains('='));
 }
 
 void TestCorvisinspectApi::badArguments_data()
