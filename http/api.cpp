@@ -171,31 +171,54 @@ API* API::getInstance()
 
 int API::init_base_url(bool needSession)
 {
+    Target target;
+    return prepare(needSession, target);
+}
+
+std::string API::baseUrl() const
+{
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    return base_url_;
+}
+
+int API::prepare(bool needSession, Target& target)
+{
     const std::string ip = readIni(sysCfgPath(), "Mervasso", "ServerIP", 128);
     std::string port = readIni(sysCfgPath(), "Mervasso", "ServerPort", 64);
     if (port.empty()) {
         port = "443";
     }
-    session_id_.clear();
     if (needSession) {
-        session_id_ = readIni(userInfoPath(), "UserInfo", "SessionID", 256);
-        if (session_id_.empty()) {
+        target.sessionId = readIni(userInfoPath(), "UserInfo", "SessionID", 256);
+        if (target.sessionId.empty()) {
             LOG(WARNING) << "session id is empty";
             return -1;
         }
     }
     // An IPv6 controller address needs its brackets inside a URL.
     const bool ipv6 = ip.find(':') != std::string::npos && ip.front() != '[';
-    base_url_ = "https://" + (ipv6 ? "[" + ip + "]" : ip) + ":" + port;
-    LOG(INFO) << "init_base_url base_url:" << base_url_ << " session id:" << corvis::maskedSecret(session_id_);
+    target.baseUrl = "https://" + (ipv6 ? "[" + ip + "]" : ip) + ":" + port;
+    LOG(INFO) << "init_base_url base_url:" << target.baseUrl << " session id:" << corvis::maskedSecret(target.sessionId);
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    session_id_ = target.sessionId;
+    base_url_ = target.baseUrl;
     return 0;
 }
 
-int API::postToController(const char* operation, const std::string& path, const std::string& body,
-                          std::string& reply)
+int API::begin(bool needSession, Target& target)
 {
-    const std::string url = base_url_ + path;
-    LOG(INFO) << operation << " url:" << url << " body:" << corvis::withoutSecret(body, session_id_);
+    const int ret = prepare(needSession, target);
+    if (ret != 0) {
+        LOG(ERROR) << "init_base_url failed";
+    }
+    return ret;
+}
+
+int API::postToController(const Target& target, const char* operation, const std::string& path,
+                          const std::string& body, std::string& reply)
+{
+    const std::string url = target.baseUrl + path;
+    LOG(INFO) << operation << " url:" << url << " body:" << corvis::withoutSecret(body, target.sessionId);
     CHttpEvent event;
     event.post_method(url.c_str(), body.c_str(), CHttpEvent::https_request_done_cb);
     reply = event.get_response_data();
@@ -209,17 +232,17 @@ int API::postToController(const char* operation, const std::string& path, const 
 int API::ssoAuth(const stSsoAuthReq& req, stSsoAuthRsp& rsp)
 {
     rsp = stSsoAuthRsp();
-    const int ret = init_base_url(true);
+    Target target;
+    const int ret = begin(true, target);
     if (ret != 0) {
-        LOG(ERROR) << "init_base_url failed";
         return ret;
     }
-    const std::string body = "access_token=" + session_id_ + "&uname=" + req.uname + "&appid=" + req.appid +
+    const std::string body = "access_token=" + target.sessionId + "&uname=" + req.uname + "&appid=" + req.appid +
                              "&resourcetype=" + req.resourcetype + "&runmode=" + req.runmode +
                              "&isProtectApp=" + req.isProtectApp;
     std::string text;
     Reply reply;
-    if (postToController("ssoAuth", "/Mervasso/auth/ssoAuth.json", body, text) != 0 || !reply.parse("ssoAuth", text)) {
+    if (postToController(target, "ssoAuth", "/Mervasso/auth/ssoAuth.json", body, text) != 0 || !reply.parse("ssoAuth", text)) {
         return -1;
     }
     copyString(reply.doc, "msg", rsp.msg);
@@ -234,9 +257,9 @@ int API::getAuthInfo(AuthInfo& info)
 {
     const std::string requestData = info.data;
     info = AuthInfo();
-    const int ret = init_base_url(false);
+    Target target;
+    const int ret = begin(false, target);
     if (ret != 0) {
-        LOG(ERROR) << "init_base_url failed";
         return ret;
     }
     const std::string devInfo = getCorvisDevInfo();
@@ -250,7 +273,7 @@ int API::getAuthInfo(AuthInfo& info)
     }
     std::string text;
     Reply reply;
-    if (postToController("getAuthInfo", "/Mervasso/cert/getAuthInfo.json", body, text) != 0 ||
+    if (postToController(target, "getAuthInfo", "/Mervasso/cert/getAuthInfo.json", body, text) != 0 ||
         !reply.parse("getAuthInfo", text)) {
         return -1;
     }
@@ -281,12 +304,12 @@ int API::getAuthInfo(AuthInfo& info)
 int API::querySandboxApproveRecords(const stQuerySandboxApproveRecordsReq& req, stQuerySandboxApproveRecordsRsp& rsp)
 {
     rsp = stQuerySandboxApproveRecordsRsp();
-    const int ret = init_base_url(true);
+    Target target;
+    const int ret = begin(true, target);
     if (ret != 0) {
-        LOG(ERROR) << "init_base_url failed";
         return ret;
     }
-    std::string body = "sessionid=" + session_id_;
+    std::string body = "sessionid=" + target.sessionId;
     if (!req.approveStatus.empty()) {
         body += "&approveStatus=" + req.approveStatus;
     }
@@ -304,7 +327,7 @@ int API::querySandboxApproveRecords(const stQuerySandboxApproveRecordsReq& req, 
     }
     std::string text;
     Reply reply;
-    if (postToController("querySandboxApproveRecords", "/Mervasso/approve/querySandboxApproveRecords.json", body,
+    if (postToController(target, "querySandboxApproveRecords", "/Mervasso/approve/querySandboxApproveRecords.json", body,
                          text) != 0 ||
         !reply.parse("querySandboxApproveRecords", text)) {
         return -1;
@@ -321,15 +344,15 @@ int API::querySandboxApproveRecords(const stQuerySandboxApproveRecordsReq& req, 
 int API::getSandboxApproveNotice(const std::string& recordIds, stSandboxApproveNoticeRsp& rsp)
 {
     rsp = stSandboxApproveNoticeRsp();
-    const int ret = init_base_url(true);
+    Target target;
+    const int ret = begin(true, target);
     if (ret != 0) {
-        LOG(ERROR) << "init_base_url failed";
         return ret;
     }
-    const std::string body = "sessionid=" + session_id_ + "&recordIds=" + recordIds;
+    const std::string body = "sessionid=" + target.sessionId + "&recordIds=" + recordIds;
     std::string text;
     Reply reply;
-    if (postToController("getSandboxApproveNotice", "/Mervasso/approve/getSandboxApproveNotice.json", body, text) !=
+    if (postToController(target, "getSandboxApproveNotice", "/Mervasso/approve/getSandboxApproveNotice.json", body, text) !=
             0 ||
         !reply.parse("getSandboxApproveNotice", text)) {
         return -1;
@@ -345,14 +368,14 @@ int API::getSandboxApproveNotice(const std::string& recordIds, stSandboxApproveN
 int API::checkSession(stCheckSessionRsp& rsp)
 {
     rsp = stCheckSessionRsp();
-    const int ret = init_base_url(true);
+    Target target;
+    const int ret = begin(true, target);
     if (ret != 0) {
-        LOG(ERROR) << "init_base_url failed";
         return ret;
     }
     std::string text;
     Reply reply;
-    if (postToController("checkSession", "/Mervasso/auth/checkSession.json", "sessionid=" + session_id_, text) != 0 ||
+    if (postToController(target, "checkSession", "/Mervasso/auth/checkSession.json", "sessionid=" + target.sessionId, text) != 0 ||
         !reply.parse("checkSession", text)) {
         return -1;
     }
@@ -390,15 +413,15 @@ int API::checkSession(stCheckSessionRsp& rsp)
 int API::uploadEventResult(const std::string& eventId, stHttpRsp& rsp)
 {
     rsp = stHttpRsp();
-    const int ret = init_base_url(true);
+    Target target;
+    const int ret = begin(true, target);
     if (ret != 0) {
-        LOG(ERROR) << "init_base_url failed";
         return ret;
     }
-    const std::string body = "sessionid=" + session_id_ + "&eventid=" + eventId;
+    const std::string body = "sessionid=" + target.sessionId + "&eventid=" + eventId;
     std::string text;
     Reply reply;
-    if (postToController("uploadEventResult", "/Mervasso/event/uploadEventResult.json", body, text) != 0 ||
+    if (postToController(target, "uploadEventResult", "/Mervasso/event/uploadEventResult.json", body, text) != 0 ||
         !reply.parse("uploadEventResult", text)) {
         return -1;
     }
@@ -410,9 +433,9 @@ int API::uploadEventResult(const std::string& eventId, stHttpRsp& rsp)
 int API::submitSandboxApply(const stSubmitSandboxApplyReq& req, stHttpRsp& rsp)
 {
     rsp = stHttpRsp();
-    const int ret = init_base_url(true);
+    Target target;
+    const int ret = begin(true, target);
     if (ret != 0) {
-        LOG(ERROR) << "init_base_url failed";
         return ret;
     }
     rapidjson::StringBuffer buffer;
@@ -429,11 +452,11 @@ int API::submitSandboxApply(const stSubmitSandboxApplyReq& req, stHttpRsp& rsp)
     writer.EndObject();
     const std::string body(buffer.GetString(), buffer.GetSize());
 
-    const std::string url = base_url_ + "/Mervasso/approve/submitSandboxApply.json";
+    const std::string url = target.baseUrl + "/Mervasso/approve/submitSandboxApply.json";
     LOG(INFO) << "submitSandboxApply url:" << url << " body:" << body;
     CHttpEvent event;
     event.post_method(url.c_str(), body.c_str(),
-                      {{"Cookie", "corvis_sessionid=" + session_id_}, {"Content-Type", "application/json"}},
+                      {{"Cookie", "corvis_sessionid=" + target.sessionId}, {"Content-Type", "application/json"}},
                       CHttpEvent::https_request_done_cb);
     const std::string text = event.get_response_data();
     if (text.empty()) {
@@ -452,14 +475,14 @@ int API::submitSandboxApply(const stSubmitSandboxApplyReq& req, stHttpRsp& rsp)
 int API::getSandBoxPolicy(stSandBoxPolicyRsp& rsp)
 {
     rsp = stSandBoxPolicyRsp();
-    const int ret = init_base_url(true);
+    Target target;
+    const int ret = begin(true, target);
     if (ret != 0) {
-        LOG(ERROR) << "init_base_url failed";
         return ret;
     }
     std::string text;
     Reply reply;
-    if (postToController("getSandBoxPolicy", "/Mervasso/policy/getSandBoxPolicy.json", "sessionid=" + session_id_,
+    if (postToController(target, "getSandBoxPolicy", "/Mervasso/policy/getSandBoxPolicy.json", "sessionid=" + target.sessionId,
                          text) != 0 ||
         !reply.parse("getSandBoxPolicy", text)) {
         return -1;
@@ -488,14 +511,14 @@ int API::getSandBoxPolicy(stSandBoxPolicyRsp& rsp)
 int API::getPersonalCertInfo(stPersonalCertInfoRsp& rsp)
 {
     rsp = stPersonalCertInfoRsp();
-    const int ret = init_base_url(false);
+    Target target;
+    const int ret = begin(false, target);
     if (ret != 0) {
-        LOG(ERROR) << "init_base_url failed";
         return ret;
     }
     std::string text;
     Reply reply;
-    if (postToController("getPersonalCertInfo", "/getPersonalCertInfo", std::string(), text) != 0 ||
+    if (postToController(target, "getPersonalCertInfo", "/getPersonalCertInfo", std::string(), text) != 0 ||
         !reply.parse("getPersonalCertInfo", text)) {
         return -1;
     }
@@ -526,9 +549,9 @@ int API::getPersonalCertInfo(stPersonalCertInfoRsp& rsp)
 int API::sandboxUpload(const stSandboxUploadReq& req, stSandboxUploadRsp& rsp)
 {
     rsp = stSandboxUploadRsp();
-    const int ret = init_base_url(true);
+    Target target;
+    const int ret = begin(true, target);
     if (ret != 0) {
-        LOG(ERROR) << "init_base_url failed";
         return ret;
     }
     struct stat info {};
@@ -536,13 +559,16 @@ int API::sandboxUpload(const stSandboxUploadReq& req, stSandboxUploadRsp& rsp)
         LOG(ERROR) << req.filePath << " file is not exist";
         return -2;
     }
+    // The curl client keeps one upload's callback, cookie and header: one upload at a time.
+    static std::mutex uploadMutex;
+    std::lock_guard<std::mutex> lock(uploadMutex);
     stSandboxUploadContext context;
     context.rsp = &rsp;
     CHttpCurlClient::setUploadCallBack(UploadFileCallback, &context);
-    CHttpCurlClient::setUploadCookie("corvis_sessionid=" + session_id_ + ";");
+    CHttpCurlClient::setUploadCookie("corvis_sessionid=" + target.sessionId + ";");
     // libcurl completes the content type with the boundary it chooses for the request.
     CHttpCurlClient::setUploadHeader("Content-Type:multipart/form-data");
-    CHttpCurlClient::HttpUpload(base_url_ + "/corvis-file-server/sandbox/upload", req.filePath);
+    CHttpCurlClient::HttpUpload(target.baseUrl + "/corvis-file-server/sandbox/upload", req.filePath);
     CHttpCurlClient::setUploadCallBack(nullptr, nullptr);
     return context.result;
 }

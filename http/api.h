@@ -193,7 +193,7 @@ public:
     static API* getInstance();
 
     int init_base_url(bool needSession);
-    const std::string& baseUrl() const { return base_url_; }
+    std::string baseUrl() const;
 
     int ssoAuth(const stSsoAuthReq& req, stSsoAuthRsp& rsp);
     int getAuthInfo(AuthInfo& info);
@@ -241,12 +241,23 @@ private:
     API() = default;
     enum class ReplyData { None, ContainerId, ContainerAndImage, ConStatus, ImageStatus };
 
-    int postToController(const char* operation, const std::string& path, const std::string& body, std::string& reply);
+    // What one call works with: calls may run on several threads at once, so each keeps its own
+    // copy and the fields below only remember the latest.
+    struct Target {
+        std::string baseUrl;
+        std::string sessionId;
+    };
+    int prepare(bool needSession, Target& target);
+    // prepare, logging "init_base_url failed" on failure.
+    int begin(bool needSession, Target& target);
+    int postToController(const Target& target, const char* operation, const std::string& path,
+                         const std::string& body, std::string& reply);
     int callNewSandbox(const char* operation, const char* name, const std::string& body, ReplyData data,
                        stNewSandboxRsp& rsp);
     static std::string containerId(const std::string& sandboxName);
     static std::string sandboxToken();
 
+    mutable std::mutex state_mutex_;
     std::string session_id_;
     std::string base_url_;
 

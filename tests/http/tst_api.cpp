@@ -18,6 +18,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
+#include <thread>
+
 namespace {
 
 constexpr const char* kSession = "sess-42";
@@ -127,6 +130,7 @@ private slots:
     void transportAndParseFailures();
     void emptySessionSendsNothing_data();
     void emptySessionSendsNothing();
+    void concurrentCalls();
     void baseUrl_data();
     void baseUrl();
     void sandboxUpload();
@@ -327,6 +331,36 @@ void TestApi::emptySessionSendsNothing()
     QVERIFY(log.contains("session id is empty", google::GLOG_WARNING));
     QVERIFY(log.contains("init_base_url failed", google::GLOG_ERROR));
     QVERIFY(setup.sim.requests().isEmpty());
+}
+
+void TestApi::concurrentCalls()
+{
+    // Pages call the API from pool threads; calls running together keep their own state.
+    Setup setup(QByteArray{});
+    QVERIFY2(setup.sim.isRunning(), qPrintable(setup.sim.startError()));
+    const QString file = setup.prefix.root() + "/up.txt";
+    writeFile(file, "x");
+    std::atomic<int> good{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&good, &file, t] {
+            for (int i = 0; i < 4; ++i) {
+                API* api = API::getInstance();
+                if (t % 2 == 0) {
+                    stSsoAuthRsp rsp;
+                    good += api->ssoAuth({}, rsp) == 0 && rsp.sso_token == "sso-token-0001" ? 1 : 0;
+                } else {
+                    stSandboxUploadRsp rsp;
+                    good += api->sandboxUpload({file.toStdString()}, rsp) == 0 && rsp.fileId == "file-0001" ? 1 : 0;
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    QCOMPARE(good.load(), 16);
+    QCOMPARE(setup.sim.requests().size(), 16);
 }
 
 void TestApi::baseUrl_data()
