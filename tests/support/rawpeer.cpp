@@ -1,0 +1,221 @@
+#include "rawpeer.h"
+
+#include <QMutexLocker>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+bool fillAddress(const QString& path, sockaddr_un& addr)
+{
+    const QByteArray local = path.toLocal8Bit();
+    if (static_cast<size_t>(local.size()) >= sizeof(addr.sun_path)) {
+        return false;
+    }
+    std::memset(&addr, 0, sizeof(addr));
+    addr.sun_family = AF_UNIX;
+    std::memcpy(addr.sun_path, local.constData(), static_cast<size_t>(local.size()));
+    return true;
+}
+
+bool readExactly(int fd, char* data, size_t length)
+{
+    size_t done = 0;
+    while (done < length) {
+        const ssize_t n = ::read(fd, data + done, length - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool writeExactly(int fd, const char* data, size_t length)
+{
+    size_t done = 0;
+    while (done < length) {
+        const ssize_t n = ::send(fd, data + done, length - done, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+RawServicePeer::RawServicePeer(const QString& path, Answer answer) : path_(path), answer_(std::move(answer))
+{
+    sockaddr_un addr{};
+    if (!fillAddress(path, addr) || ::pipe2(wake_, O_CLOEXEC) != 0) {
+        return;
+    }
+    ::unlink(addr.sun_path);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return;
+    }
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0 || ::listen(fd, 16) != 0) {
+        ::close(fd);
+        return;
+    }
+    listenFd_ = fd;
+    thread_ = std::thread([this]() { loop(); });
+}
+
+RawServicePeer::~RawServicePeer()
+{
+    if (thread_.joinable()) {
+        const char byte = 1;
+        (void)!::write(wake_[1], &byte, 1);
+        thread_.join();
+    }
+    for (int fd : held_) {
+        ::close(fd);
+    }
+    if (listenFd_ >= 0) {
+        ::close(listenFd_);
+        ::unlink(path_.toLocal8Bit().constData());
+    }
+    for (int fd : wake_) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+}
+
+QList<RawServicePeer::Request> RawServicePeer::requests() const
+{
+    QMutexLocker lock(&mutex_);
+    return requests_;
+}
+
+void RawServicePeer::loop()
+{
+    for (;;) {
+        pollfd fds[2] = {{wake_[0], POLLIN, 0}, {listenFd_, POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return;
+        }
+        if (fds[0].revents != 0) {
+            return;
+        }
+        if (fds[1].revents != 0) {
+            const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd >= 0) {
+                serve(fd);
+            }
+        }
+    }
+}
+
+void RawServicePeer::serve(int fd)
+{
+    std::vector<char> request(64502);
+    if (!readExactly(fd, request.data(), request.size())) {
+        ::close(fd);
+        return;
+    }
+    Request received;
+    std::memcpy(&received.type, request.data(), 2);
+    received.param = QByteArray(request.data() + 2, static_cast<int>(::strnlen(request.data() + 2, 64500)));
+    {
+        QMutexLocker lock(&mutex_);
+        requests_.append(received);
+    }
+    const Reply reply = answer_(received);
+    switch (reply.action) {
+    case Reply::Hang:
+        held_.push_back(fd);
+        return;
+    case Reply::Close:
+    case Reply::ReadOnly:
+        ::close(fd);
+        return;
+    case Reply::Answer:
+        break;
+    }
+    std::vector<char> buffer(64500, '\0');
+    std::memcpy(buffer.data(), &reply.type, 2);
+    std::memcpy(buffer.data() + 2, &reply.status, 2);
+    std::memcpy(buffer.data() + 4, reply.text.constData(), std::min<size_t>(static_cast<size_t>(reply.text.size()), 64495));
+    const size_t length = reply.cut >= 0 ? static_cast<size_t>(reply.cut) : buffer.size();
+    writeExactly(fd, buffer.data(), length);
+    ::close(fd);
+}
+
+QByteArray rawPushMessage(uint16_t code, uint16_t arg, const QByteArray& text, uint16_t version)
+{
+    QByteArray message(12, '\0');
+    const uint16_t v = htons(version);
+    const uint16_t c = htons(code);
+    const uint32_t length = htonl(static_cast<uint32_t>(4 + text.size()));
+    std::memcpy(message.data(), &v, 2);
+    std::memcpy(message.data() + 2, &c, 2);
+    std::memcpy(message.data() + 4, &length, 4);
+    std::memcpy(message.data() + 8, &code, 2);
+    std::memcpy(message.data() + 10, &arg, 2);
+    return message + text;
+}
+
+int rawConnect(const QString& path)
+{
+    sockaddr_un addr{};
+    if (!fillAddress(path, addr)) {
+        return -1;
+    }
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return -1;
+    }
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+int rawSend(const QString& path, const QByteArray& bytes)
+{
+    const int fd = rawConnect(path);
+    if (fd < 0) {
+        return -1;
+    }
+    int result = writeExactly(fd, bytes.constData(), static_cast<size_t>(bytes.size())) ? 0 : -2;
+    if (result == 0) {
+        ::shutdown(fd, SHUT_WR);
+        char sink[64];
+        for (;;) {
+            const ssize_t n = ::read(fd, sink, sizeof(sink));
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n < 0) {
+                result = -2;
+            }
+            if (n <= 0) {
+                break;
+            }
+        }
+    }
+    ::close(fd);
+    return result;
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMutex>
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <thread>
+#include <vector>
+
+// Peers written only from the wire formats, with plain POSIX sockets and nothing of our
+// messaging library, so that what the workbench puts on a socket is checked independently.
+
+// A service on one unix socket: reads each 64502-byte request and answers it with the reply the
+// test's function chooses. One connection at a time.
+class RawServicePeer
+{
+public:
+    struct Request {
+        uint16_t type = 0;
+        QByteArray param;  // up to the first NUL
+    };
+    struct Reply {
+        enum Action { Answer, Close, Hang, ReadOnly } action = Answer;
+        uint16_t type = 0;
+        uint16_t status = 0;
+        QByteArray text;
+        // Answer with only this many bytes of the reply buffer, then close (-1: all of it).
+        int cut = -1;
+    };
+    using Answer = std::function<Reply(const Request&)>;
+
+    RawServicePeer(const QString& path, Answer answer);
+    ~RawServicePeer();
+    bool isListening() const { return listenFd_ >= 0; }
+    QList<Request> requests() const;
+
+private:
+    void loop();
+    void serve(int fd);
+
+    QString path_;
+    Answer answer_;
+    int listenFd_ = -1;
+    int wake_[2] = {-1, -1};
+    std::thread thread_;
+    mutable QMutex mutex_;
+    QList<Request> requests_;
+    std::vector<int> held_;
+};
+
+// A pushed message as the wire format describes it: header (version, code, length; big-endian)
+// and body (command, argument; host order; then the text).
+QByteArray rawPushMessage(uint16_t code, uint16_t arg, const QByteArray& text, uint16_t version = 1);
+// Connects, writes `bytes`, and waits for the server to close. 0 on a clean close after all was
+// written; -1 no socket; -2 reset or write refused.
+int rawSend(const QString& path, const QByteArray& bytes);
+// Connects and returns the descriptor (-1 when it fails); for tests that hold a connection.
+int rawConnect(const QString& path);
