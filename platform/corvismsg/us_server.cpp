@@ -68,18 +68,25 @@ US_Server::~US_Server()
     for (auto& connection : connections_) {
         ::close(connection->fd);
     }
-    if (listenFd_ >= 0) {
-        ::close(listenFd_);
-        // Remove the socket file only while it is still ours.
-        struct stat st {};
-        if (::lstat(path_.c_str(), &st) == 0 && S_ISSOCK(st.st_mode) && st.st_ino == socketInode_) {
-            ::unlink(path_.c_str());
-        }
-    }
+    closeListener();
     for (int fd : wakeFds_) {
         if (fd >= 0) {
             ::close(fd);
         }
+    }
+}
+
+void US_Server::closeListener()
+{
+    if (listenFd_ < 0) {
+        return;
+    }
+    ::close(listenFd_);
+    listenFd_ = -1;
+    // Remove the socket file only while it is still ours.
+    struct stat st {};
+    if (::lstat(path_.c_str(), &st) == 0 && S_ISSOCK(st.st_mode) && st.st_ino == socketInode_) {
+        ::unlink(path_.c_str());
     }
 }
 
@@ -211,6 +218,8 @@ int US_Server::Run()
         ::close(connection->fd);
     }
     connections_.clear();
+    // A stopped server takes nothing more: senders see the socket gone, not a silent queue.
+    closeListener();
     return 0;
 }
 

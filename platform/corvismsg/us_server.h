@@ -46,7 +46,8 @@ public:
     bool IsListening() const { return listenFd_ >= 0; }
     const std::string& Path() const { return path_; }
 
-    // Serves until Stop(). Returns 0, or -1 when the socket could not be set up.
+    // Serves until Stop(), then closes the socket and removes its file. Returns 0, or -1 when
+    // the socket could not be set up.
     int Run();
     void Stop();
 
@@ -67,6 +68,7 @@ private:
     };
 
     bool listen();
+    void closeListener();
     void acceptAll();
     bool admit(int fd, Connection& connection);
     // Reads what is ready; false when the connection is finished (closed or handed over).

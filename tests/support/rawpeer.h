@@ -56,7 +56,7 @@ private:
 // and body (command, argument; host order; then the text).
 QByteArray rawPushMessage(uint16_t code, uint16_t arg, const QByteArray& text, uint16_t version = 1);
 // Connects, writes `bytes`, and waits for the server to close. 0 on a clean close after all was
-// written; -1 no socket; -2 reset or write refused.
+// written; -1 no socket; -2 reset or write refused; -3 no close within 10 s.
 int rawSend(const QString& path, const QByteArray& bytes);
 // Connects and returns the descriptor (-1 when it fails); for tests that hold a connection.
 int rawConnect(const QString& path);

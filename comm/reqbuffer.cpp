@@ -1,0 +1,28 @@
+#include "comm/reqbuffer.h"
+
+#include <algorithm>
+#include <cstring>
+
+ReqBuffer::ReqBuffer() : bytes_(kSize, '\0') {}
+
+void ReqBuffer::fill(uint16_t type, const QByteArray& param)
+{
+    std::fill(bytes_.begin(), bytes_.end(), '\0');
+    std::memcpy(bytes_.data(), &type, sizeof(type));
+    // Copied like a C string: up to the first NUL, at most 64500 bytes.
+    const size_t length = ::strnlen(param.constData(), std::min<size_t>(static_cast<size_t>(param.size()), kParamLimit));
+    std::memcpy(bytes_.data() + 2, param.constData(), length);
+}
+
+uint16_t ReqBuffer::typeOf(const char* buffer)
+{
+    uint16_t type;
+    std::memcpy(&type, buffer, sizeof(type));
+    return type;
+}
+
+QByteArray ReqBuffer::paramOf(const char* buffer)
+{
+    const char* param = buffer + 2;
+    return QByteArray(param, static_cast<int>(::strnlen(param, kParamLimit)));
+}

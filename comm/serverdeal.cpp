@@ -1,0 +1,142 @@
+#include "comm/serverdeal.h"
+
+#include "app/common.h"
+#include "corviscommon/logging.h"
+
+#include <arpa/inet.h>
+#include <cstring>
+#include <vector>
+
+ServerDeal::ServerDeal(QObject* parent) : QObject(parent) {}
+
+int ServerDeal::Process(us_post_t* post)
+{
+    if (post == nullptr) {
+        LOG(ERROR) << "ServerDeal::Process up is null";
+        PostDeal::CloseConnection();
+        return -1;
+    }
+    if (post->msg == nullptr || post->len < 8) {
+        LOG(ERROR) << "ServerDeal::Process message without a whole header (" << post->len << " bytes), dropped";
+        PostDeal::CloseConnection();
+        return -1;
+    }
+    uint32_t bodyLength;
+    std::memcpy(&bodyLength, post->msg + 4, sizeof(bodyLength));
+    bodyLength = ntohl(bodyLength);
+    const uint64_t total = uint64_t{bodyLength} + 8;
+    // Never copy past the working buffer nor past what was received.
+    if (total > kWorkingSize) {
+        LOG(ERROR) << "ServerDeal::Process message of " << total << " bytes exceeds " << kWorkingSize << ", dropped";
+        PostDeal::CloseConnection();
+        return -1;
+    }
+    if (total > static_cast<uint64_t>(post->len)) {
+        LOG(ERROR) << "ServerDeal::Process message announces " << total << " bytes, " << post->len
+                   << " received, dropped";
+        PostDeal::CloseConnection();
+        return -1;
+    }
+    // One byte more than a message for the text's terminator.
+    std::vector<char> working(kWorkingSize + 1, '\0');
+    std::memcpy(working.data(), post->msg, static_cast<size_t>(total));
+    _parseProtocol(working.data() + 8, static_cast<int>(bodyLength));
+    PostDeal::CloseConnection();
+    return 0;
+}
+
+void ServerDeal::_parseProtocol(char* body, int length)
+{
+    if (body == nullptr || length < 2) {
+        LOG(ERROR) << "FUNC(_parseProtocol) body of " << length << " bytes has no command, dropped";
+        return;
+    }
+    body[length] = '\0';
+    uint16_t cmd;
+    std::memcpy(&cmd, body, sizeof(cmd));
+    uint16_t arg = 0;
+    QString text;
+    if (length >= 4) {
+        std::memcpy(&arg, body + 2, sizeof(arg));
+        text = QString::fromUtf8(body + 4, static_cast<int>(::strnlen(body + 4, static_cast<size_t>(length - 4))));
+    }
+    LOG(INFO) << QStringLiteral("FUNC(_parseProtocol) current cmd: %1").arg(hexCode(cmd));
+
+    switch (cmd) {
+    case InUpline:
+        _changeWindowStatus(SReqUpline);
+        return;
+    case InDownline:
+        _changeWindowStatus(SReqDownline);
+        return;
+    case InShowWindow:
+        _changeWindowStatus(SReqShowWindow);
+        return;
+    case InCloseWindow:
+        _changeWindowStatus(SReqCloseWindow);
+        return;
+    case InOpenWindow:
+        _openWindow(SReqOpenWindow);
+        return;
+    case InSandboxReadyVesk: {
+        const QString edition = Common::customProject();
+        if (edition == QLatin1String(PROJECT_VESK_UOS) || edition == QLatin1String(PROJECT_VESK_KYLIN)) {
+            emit sendSandboxReady(text);
+        }
+        return;
+    }
+    case InSandboxReady:
+        emit sendSandboxReady(text);
+        return;
+    // These carry no argument.
+    case InSandboxUpdate:
+        emit sendServerMsg(SReqSandboxUpdate, text, 0);
+        return;
+    case InOpenAppApprove:
+        emit sendServerMsg(SReqOpenAppApprove, text, 0);
+        return;
+    case InOpenPortal:
+        emit sendServerMsg(SReqOpenPortal, text, 0);
+        return;
+    case InOpenSandboxApprove:
+        emit sendServerMsg(SReqOpenSandboxApprove, text, 0);
+        return;
+    default:
+        break;
+    }
+
+    static const struct {
+        uint16_t code;
+        ServerReq req;
+    } withArgument[] = {
+        {InRedoSpa, SReqRedoSpa},
+        {InTraySpaLoginResult, SReqTraySpaLoginResult},
+        {InSpaDisconnect, SReqSpaDisconnect},
+        {InShowInform, SReqShowInform},
+        {InNewMessage, SReqNewMessage},
+        {InMessageRead, SReqMessageRead},
+        {InMessageRefresh, SReqMessageRefresh},
+        {InAccessLoginResult, SReqAccessLoginResult},
+        {InDynamicAuth, SReqDynamicAuth},
+        {InUpdateResult80, SReqUpdateResult80},
+        {InUpdateResult81, SReqUpdateResult81},
+        {InDiskSpaceLack, SReqDiskSpaceLack},
+    };
+    for (const auto& entry : withArgument) {
+        if (entry.code == cmd) {
+            emit sendServerMsg(entry.req, text, arg);
+            return;
+        }
+    }
+    LOG(WARNING) << "FUNC(_parseProtocol) exception server request code: " << hexCode(cmd);
+}
+
+void ServerDeal::_changeWindowStatus(ServerReq req)
+{
+    emit sendWindowStatusChanged(req);
+}
+
+void ServerDeal::_openWindow(ServerReq req)
+{
+    emit sendOpenWindow(req);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "comm/clientreq.h"
+
+#include <QObject>
+#include <QString>
+
+// One exchange with one sibling service, run on a worker thread of its own (see UiComm). One
+// object per request; it ends with at most one finished() and is destroyed with its thread.
+class UnixClient : public QObject
+{
+    Q_OBJECT
+public:
+    // Result codes of finished().
+    enum Code {
+        CodeDone = 0,          // exchange done (for the client service: reply accepted)
+        CodeNoSocket = 1,      // the service socket does not exist
+        CodeEmptyReply = 3,    // the client service sent an empty reply
+        CodeCommFailed = 4,    // sending or receiving failed
+        CodeLoginRefused = 5,  // the client service refused a login-type request
+        CodeRefused = 6,       // the client service refused any other request
+    };
+
+    explicit UnixClient(const QString& path, QObject* parent = nullptr);
+
+    QString path() const { return path_; }
+
+    // Whether something accepts connections on the worker's path (the probe is closed again).
+    bool _serverIsNormal();
+
+    // How a reply status of the client service becomes a result (the table of the request
+    // worker); `edition` is the custom project.
+    struct Outcome {
+        int code;
+        QString resMsg;
+        int subStatus;
+    };
+    static Outcome interpretReply(int req, int status, const QString& text, const QString& edition);
+
+    // The daemon's socket for the configured sandbox type.
+    static QString daemonSocketPath();
+
+public slots:
+    void disposeCorvisclientCommon(ClientReq req, const QString& param);
+    void disposeCorvistrayCommon(ClientReq req, const QString& param);
+    void disposeCorvisdaemonCommon(ClientReq req, const QString& param);
+    void disposeCorvisUpdateSrvCommon(ClientReq req, const QString& param);
+    void disposeCorviswebCommon(ClientReq req, const QString& param);
+
+signals:
+    void finished(int code, QString resMsg, int subStatus);
+
+private:
+    // The tray, update and web exchange: send only.
+    void sendOnly(ClientReq req, const QString& param, ReqPeer peer, const char* function, const char* peerLabel);
+
+    QString path_;
+};

@@ -1,0 +1,529 @@
+// Outbound requests through UiComm: the result of every exchange (and of none for the requests
+// without reply), the status table of the client service, the logs and the threads left behind.
+// Peers are real: a service written from the wire format, and corvissim.
+
+#include "comm/clientreq.h"
+#include "comm/uicomm.h"
+#include "comm/unixclient.h"
+#include "platform/corvismsg/msgoptions.h"
+#include "support/logcapture.h"
+#include "support/rawpeer.h"
+#include "support/simprocess.h"
+#include "support/testprefix.h"
+
+#include <QtTest>
+
+namespace {
+
+struct Result {
+    int req;
+    QString resMsg;
+    QString extra;
+    bool failed;
+};
+
+QList<Result> results(const QSignalSpy& spy)
+{
+    QList<Result> out;
+    for (const QList<QVariant>& args : spy) {
+        out.append({args.at(0).value<ClientReq>(), args.at(1).toString(), args.at(2).toString(), args.at(3).toBool()});
+    }
+    return out;
+}
+
+// Worker threads still alive (the OS thread takes the QThread's object name).
+int workerThreads()
+{
+    int count = 0;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (readFile(tasks.filePath(task) + QStringLiteral("/comm")).trimmed() == "UnixClient") {
+            ++count;
+        }
+    }
+    return count;
+}
+
+QString clientPath()
+{
+    return peerSocketPath(ReqPeer::Corvisclient);
+}
+
+RawServicePeer::Reply answer(uint16_t type, uint16_t status, const QByteArray& text)
+{
+    RawServicePeer::Reply reply;
+    reply.type = type;
+    reply.status = status;
+    reply.text = text;
+    return reply;
+}
+
+}  // namespace
+
+class TestUiComm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void missingSocketGivesOneConnectError_data();
+    void missingSocketGivesOneConnectError();
+    void backToBackIndependent();
+    void statusTable_data();
+    void statusTable();
+    void emptyReply();
+    void communicationFailures_data();
+    void communicationFailures();
+    void noReplyRequests_data();
+    void noReplyRequests();
+    void quietParameterNeverLogged_data();
+    void quietParameterNeverLogged();
+    void longParameterCut();
+    void wireTypes_data();
+    void wireTypes();
+    void valuesOutsideThePeer_data();
+    void valuesOutsideThePeer();
+    void logLines();
+    void resultOnGuiThread();
+    void serverIsNormal();
+
+private:
+    std::unique_ptr<TestPrefix> prefix_;
+};
+
+void TestUiComm::initTestCase()
+{
+    UiComm::instance();
+}
+
+void TestUiComm::init()
+{
+    prefix_ = std::make_unique<TestPrefix>();
+    QVERIFY(prefix_->isValid());
+}
+
+void TestUiComm::cleanup()
+{
+    corvismsg::setReceiveTimeoutMs(30000);
+    // Nothing of one case reaches into the next.
+    QTRY_COMPARE(workerThreads(), 0);
+    QCoreApplication::processEvents();
+    prefix_.reset();
+}
+
+void TestUiComm::missingSocketGivesOneConnectError_data()
+{
+    QTest::addColumn<int>("peer");
+    QTest::addColumn<int>("req");
+    QTest::addColumn<QString>("logLine");
+    QTest::newRow("corvisclient") << int(ReqPeer::Corvisclient) << int(CReqClientLogin76)
+                                  << "disposeCorvisclientCommon socket not exist";
+    QTest::newRow("corvistray") << int(ReqPeer::Corvistray) << int(CReqTray36) << "disposeCorvistrayCommon socket not exist";
+    QTest::newRow("corvisupdatesrv") << int(ReqPeer::Corvisupdatesrv) << int(CReqUpdate39)
+                                     << "disposeCorvisUpdateSrvCommon socket not exist";
+    QTest::newRow("corvisweb") << int(ReqPeer::Corvisweb) << int(CReqWebShow) << "disposeCorviswebCommon socket not exist";
+    QTest::newRow("corvisdaemon") << int(ReqPeer::Corvisdaemon) << int(CReqDaemonSandbox)
+                                  << "disposeCorvisdaemonCommon socket not exist";
+}
+
+void TestUiComm::missingSocketGivesOneConnectError()
+{
+    QFETCH(int, peer);
+    QFETCH(int, req);
+    QFETCH(QString, logLine);
+    LogCapture log;
+    QSignalSpy spy(UiComm::instance(), &UiComm::sendCommMsg);
+    const ClientReq r = static_cast<ClientReq>(req);
+    switch (static_cast<ReqPeer>(peer)) {
+    case ReqPeer::Corvisclient:
+        UiComm::instance()->apiCorvisclientCommon(r, QStringLiteral("x"), true);
+        break;
+    case ReqPeer::Corvistray:
+        UiComm::instance()->apiCorvistrayCommon(r, QStringLiteral("x"));
+        break;
+    case ReqPeer::Corvisupdatesrv:
+        UiComm::instance()->apiCorvisUpdateSrvCommon(r, QStringLiteral("x"));
+        break;
+    case ReqPeer::Corvisweb:
+        UiComm::instance()->apiCorviswebCommon(r, QStringLiteral("x"), false);
+        break;
+    default:
+        UiComm::instance()->apiCorvisdaemonCommon(r, QStringLiteral("x"));
+        break;
+    }
+    QTRY_COMPARE(spy.count(), 1);
+    QTRY_COMPARE(workerThreads(), 0);
+    QCoreApplication::processEvents();
+    QCOMPARE(spy.count(), 1);
+    const Result result = results(spy).first();
+    QCOMPARE(result.req, req);
+    QCOMPARE(result.resMsg, QStringLiteral("__CONNECT_ERROR__"));
+    QCOMPARE(result.extra, QString());
+    QVERIFY(result.failed);
+    QVERIFY(log.contains(logLine, google::GLOG_WARNING));
+}
+
+void TestUiComm::backToBackIndependent()
+{
+    RawServicePeer peer(clientPath(), [](const RawServicePeer::Request& request) {
+        return answer(request.type, 0, "echo:" + request.param);
+    });
+    QVERIFY(peer.isListening());
+    QSignalSpy spy(UiComm::instance(), &UiComm::sendCommMsg);
+    UiComm::instance()->apiCorvisclientCommon(CReqClientPortalRefresh101, QStringLiteral("one"), false);
+    UiComm::instance()->apiCorvisclientCommon(CReqClientPortalRefresh102, QStringLiteral("two"), false);
+    QTRY_COMPARE(spy.count(), 2);
+    QMap<int, QString> byReq;
+    for (const Result& result : results(spy)) {
+        QVERIFY(!result.failed);
+        byReq.insert(result.req, result.resMsg);
+    }
+    QCOMPARE(byReq.value(CReqClientPortalRefresh101), QStringLiteral("echo:one"));
+    QCOMPARE(byReq.value(CReqClientPortalRefresh102), QStringLiteral("echo:two"));
+}
+
+void TestUiComm::statusTable_data()
+{
+    QTest::addColumn<int>("req");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("edition");
+    QTest::addColumn<bool>("withSubStatus");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("resMsg");
+    QTest::addColumn<QString>("extra");
+    const QString text = QStringLiteral("reply-text");
+    const QString none;
+    const QString tirrowa = QStringLiteral("tirrowa-uos-x86");
+    QTest::newRow("plain, 0") << int(CReqClientQuerySystemTitle) << 0 << none << true << 0 << text << "0";
+    QTest::newRow("plain, 0, no sub-status") << int(CReqClientQuerySystemTitle) << 0 << none << false << 0 << text << none;
+    QTest::newRow("plain, 5") << int(CReqClientQuerySystemTitle) << 5 << none << true << 6 << text << none;
+    QTest::newRow("plain, 3") << int(CReqClientPortalRefresh101) << 3 << none << true << 6 << text << none;
+    QTest::newRow("plain 74, 26") << int(CReqClientLogin74) << 26 << none << true << 6 << text << none;
+    for (int status : {3, 14, 15, 16, 17, 18}) {
+        QTest::addRow("login 66, %d", status) << int(CReqClientLogin66) << status << none << true << 0
+                                              << QString::number(status) << "0";
+    }
+    QTest::newRow("login 81, 18") << int(CReqClientModifyPwd) << 18 << none << true << 0 << "18" << "0";
+    QTest::newRow("login 76, 7") << int(CReqClientLogin76) << 7 << none << true << 0 << text << "7";
+    QTest::newRow("login 83, 7") << int(CReqClientLoginAuthCode83) << 7 << none << true << 0 << text << "7";
+    QTest::newRow("login 84, 7") << int(CReqClientLoginAuthCode84) << 7 << none << true << 0 << text << "7";
+    QTest::newRow("login 66, 7") << int(CReqClientLogin66) << 7 << none << true << 5 << text << none;
+    QTest::newRow("login 83, 25") << int(CReqClientLoginAuthCode83) << 25 << none << true << 0 << text << "25";
+    QTest::newRow("login 84, 25") << int(CReqClientLoginAuthCode84) << 25 << none << true << 0 << text << "25";
+    QTest::newRow("login 76, 25") << int(CReqClientLogin76) << 25 << none << true << 5 << text << none;
+    QTest::newRow("login 80, 19") << int(CReqClientLogin80) << 19 << none << true << 0 << text << "19";
+    QTest::newRow("login 76, 19") << int(CReqClientLogin76) << 19 << none << true << 5 << text << none;
+    QTest::newRow("login 76, 21") << int(CReqClientLogin76) << 21 << none << true << 0 << text << "21";
+    QTest::newRow("login 76, 22") << int(CReqClientLogin76) << 22 << none << true << 0 << text << "22";
+    QTest::newRow("login 80, 21") << int(CReqClientLogin80) << 21 << none << true << 5 << text << none;
+    QTest::newRow("login 85, 26") << int(CReqClientLogin85) << 26 << none << true << 0 << text << "26";
+    QTest::newRow("login 86, 27") << int(CReqClientLogin86) << 27 << none << true << 0 << text << "27";
+    QTest::newRow("login 76, 9") << int(CReqClientLogin76) << 9 << none << true << 5 << text << none;
+    QTest::newRow("login 76, 20 standard") << int(CReqClientLogin76) << 20 << none << true << 5 << text << none;
+    QTest::newRow("tirrowa 76, 20") << int(CReqClientLogin76) << 20 << tirrowa << true << 0 << text << "20";
+    QTest::newRow("tirrowa 74, 20") << int(CReqClientLogin74) << 20 << tirrowa << true << 0 << text << "20";
+    QTest::newRow("tirrowa 66, 20") << int(CReqClientLogin66) << 20 << tirrowa << true << 5 << text << none;
+    QTest::newRow("tirrowa 75, 20") << int(CReqClientQuerySystemTitle) << 20 << tirrowa << true << 6 << text << none;
+}
+
+void TestUiComm::statusTable()
+{
+    QFETCH(int, req);
+    QFETCH(int, status);
+    QFETCH(QString, edition);
+    QFETCH(bool, withSubStatus);
+    QFETCH(int, code);
+    QFETCH(QString, resMsg);
+    QFETCH(QString, extra);
+    if (!edition.isEmpty()) {
+        QVERIFY(prefix_->writeSysCfg("[Mervasso]\ncustomProject=" + edition.toUtf8() + "\n"));
+    }
+    RawServicePeer peer(clientPath(), [status](const RawServicePeer::Request& request) {
+        return answer(request.type, static_cast<uint16_t>(status), "reply-text");
+    });
+    LogCapture log;
+    QSignalSpy spy(UiComm::instance(), &UiComm::sendCommMsg);
+    UiComm::instance()->apiCorvisclientCommon(static_cast<ClientReq>(req), QStringLiteral("p"), withSubStatus);
+    QTRY_COMPARE(spy.count(), 1);
+    const Result result = results(spy).first();
+    QCOMPARE(result.req, req);
+    QCOMPARE(result.resMsg, resMsg);
+    QCOMPARE(result.extra, extra);
+    QCOMPARE(result.failed, code != 0);
+    const QString codeLine = withSubStatus ? QStringLiteral("UnixClient code: %1, resMsg: %2, subStatus: ").arg(code).arg(resMsg)
+                                           : QStringLiteral("UnixClient code: %1, resMsg: %2").arg(code).arg(resMsg);
+    QVERIFY2(log.contains(codeLine, google::GLOG_INFO), qPrintable(log.text()));
+    QCOMPARE(log.contains(QStringLiteral("emit CS_RET_ROMOTE_LOGIN_WARN, ret: 27")), status == 27);
+}
+
+void TestUiComm::emptyReply()
+{
+    RawServicePeer peer(clientPath(), [](const RawServicePeer::Request&) { return answer(0, 0, "ignored"); });
+    LogCapture log;
+    QSignalSpy spy(UiComm::instance(), &UiComm::sendCommMsg);
+    UiComm::instance()->apiCorvisclientCommon(CReqClientLogin76, QStringLiteral("p"), true);
+    QTRY_COMPARE(spy.count(), 1);
+    const Result result = results(spy).first();
+    QVERIFY(result.failed);
+    QCOMPARE(result.resMsg, QStringLiteral("接受后台信息失败"));
+    QCOMPARE(result.extra, QString());
+    QVERIFY(log.contains(QStringLiteral("recvMsg is empty!"), google::GLOG_ERROR));
+}
+
+void TestUiComm::communicationFailures_data()
+{
+    QTest::addColumn<int>("action");
+    QTest::addColumn<int>("cut");
+    QTest::newRow("closes without answering") << int(RawServicePeer::Reply::Close) << -1;
+    QTest::newRow("answers half") << int(RawServicePeer::Reply::Answer) << 32250;
+    QTest::newRow("never answers") << int(RawServicePeer::Reply::Hang) << -1;
+}
+
+void TestUiComm::communicationFailures()
+{
+    QFETCH(int, action);
+    QFETCH(int, cut);
+    corvismsg::setReceiveTimeoutMs(200);
+    RawServicePeer peer(clientPath(), [&](const RawServicePeer::Request& request) {
+        RawServicePeer::Reply reply = answer(request.type, 0, "x");
+        reply.action = static_cast<RawServicePeer::Reply::Action>(action);
+        reply.cut = cut;
+        return reply;
+    });
+    QSignalSpy spy(UiComm::instance(), &UiComm::sendCommMsg);
+    UiComm::instance()->apiCorvisclientCommon(CReqClientLogin76, QStringLiteral("p"), true);
+    QTRY_COMPARE(spy.count(), 1);
+    const Result result = results(spy).first();
+    QVERIFY(result.failed);
+    QCOMPARE(result.resMsg, QStringLiteral("后台通信失败"));
+}
+
+void TestUiComm::noReplyRequests_data()
+{
+    QTest::addColumn<int>("req");
+    QTest::addColumn<int>("wireType");
+    QTest::newRow("88") << int(CReqClientMsgRead) << 0x0141;
+    QTest::newRow("89") << int(CReqClient89) << 0x0142;
+    QTest::newRow("96") << int(CReqClient96) << 0x0107;
+    QTest::newRow("257") << int(CReqClientLogout) << 0x9002;
+}
+
+void TestUiComm::noReplyRequests()
+{
+    QFETCH(int, req);
+    QFETCH(int, wireType);
+    RawServicePeer peer(clientPath(), [](const RawServicePeer::Request&) {
+        RawServicePeer::Reply reply;
+        reply.action = RawServicePeer::Reply::ReadOnly;
+        return reply;
+    });
+    QSignalSpy spy(UiComm::instance(), &UiComm::sendCommMsg);
+    UiComm::instance()->apiCorvisclientCommon(static_cast<ClientReq>(req), QStringLiteral("body"), true);
+    QTRY_COMPARE(peer.requests().size(), 1);
+    QCOMPARE(int(peer.requests().first().type), wireType);
+    QCOMPARE(peer.requests().first().param, QByteArray("body"));
+    QTRY_COMPARE(workerThreads(), 0);
+    QCoreApplication::processEvents();
+    QCOMPARE(spy.count(), 0);
+}
+
+void TestUiComm::quietParameterNeverLogged_data()
+{
+    QTest::addColumn<int>("req");
+    QTest::addColumn<bool>("quiet");
+    for (int req = 0; req < 5000; ++req) {
+        const ClientReqInfo info = clientReqInfo(req);
+        if (info.peer == ReqPeer::Corvisclient && info.reply) {
+            QTest::addRow("%d", req) << req << info.quiet;
+        }
+    }
+}
+
+void TestUiComm::quietParameterNeverLogged()
+{
+    QFETCH(int, req);
+    QFETCH(bool, quiet);
+    RawServicePeer peer(clientPath(), [](const RawServicePeer::Request& request) {
+        return answer(request.type, 0, QByteArray());
+    });
+    LogCapture log;
+    QSignalSpy spy(UiComm::instance(), &UiComm::sendCommMsg);
+    const QString secret = QStringLiteral("user\nS3cret-%1").arg(req);
+    UiComm::instance()->apiCorvisclientCommon(static_cast<ClientReq>(req), secret, true);
+    QTRY_COMPARE(spy.count(), 1);
+    QCOMPARE(peer.requests().first().param, secret.toUtf8());
+    QCOMPARE(log.text().contains(QStringLiteral("S3cret")), !quiet);
+    QVERIFY(log.contains(QStringLiteral("FUNC(apiCorvisclientCommon) reqType: 0x%1").arg(req, 0, 16)));
+}
+
+void TestUiComm::longParameterCut()
+{
+    RawServicePeer peer(clientPath(), [](const RawServicePeer::Request& request) {
+        return answer(request.type, 0, QByteArray::number(request.param.size()));
+    });
+    QSignalSpy spy(UiComm::instance(), &UiComm::sendCommMsg);
+    UiComm::instance()->apiCorvisclientCommon(CReqClientApplyCommit, QString(70000, QLatin1Char('a')), false);
+    QTRY_COMPARE(spy.count(), 1);
+    QCOMPARE(results(spy).first().resMsg, QStringLiteral("64500"));
+    QCOMPARE(peer.requests().first().param, QByteArray(64500, 'a'));
+}
+
+void TestUiComm::wireTypes_data()
+{
+    QTest::addColumn<int>("req");
+    for (int req = 0; req < 5000; ++req) {
+        if (clientReqInfo(req).peer != ReqPeer::None) {
+            QTest::addRow("%d", req) << req;
+        }
+    }
+}
+
+void TestUiComm::wireTypes()
+{
+    QFETCH(int, req);
+    const ClientReqInfo info = clientReqInfo(req);
+    SimProcess sim(prefix_->root());
+    QVERIFY2(sim.start(), qPrintable(sim.errorOutput()));
+    QSignalSpy spy(UiComm::instance(), &UiComm::sendCommMsg);
+    const ClientReq r = static_cast<ClientReq>(req);
+    const QString param = QStringLiteral("param-%1").arg(req);
+    switch (info.peer) {
+    case ReqPeer::Corvisclient:
+        UiComm::instance()->apiCorvisclientCommon(r, param, false);
+        break;
+    case ReqPeer::Corvistray:
+        UiComm::instance()->apiCorvistrayCommon(r, param);
+        break;
+    case ReqPeer::Corvisupdatesrv:
+        UiComm::instance()->apiCorvisUpdateSrvCommon(r, param);
+        break;
+    case ReqPeer::Corvisweb:
+        UiComm::instance()->apiCorviswebCommon(r, param, false);
+        break;
+    default:
+        UiComm::instance()->apiCorvisdaemonCommon(r, param);
+        break;
+    }
+    const QString type = info.peer == ReqPeer::Corvisdaemon ? QStringLiteral("0x1012")
+                                                            : QString::asprintf("0x%04x", info.wireType);
+    QVERIFY(sim.waitForRequest(peerName(info.peer), type));
+    const QList<QJsonObject> recorded = sim.requests();
+    QCOMPARE(recorded.size(), 1);
+    QCOMPARE(recorded.first().value(QStringLiteral("body")).toString(), param);
+    if (info.peer == ReqPeer::Corvisclient && !info.reply) {
+        QTRY_COMPARE(workerThreads(), 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(spy.count(), 0);
+        return;
+    }
+    QTRY_COMPARE(spy.count(), 1);
+    const Result result = results(spy).first();
+    QCOMPARE(result.req, req);
+    QVERIFY(!result.failed);
+    QCOMPARE(result.resMsg, QString());
+}
+
+void TestUiComm::valuesOutsideThePeer_data()
+{
+    QTest::addColumn<int>("peer");
+    QTest::addColumn<int>("req");
+    QTest::addColumn<QString>("logLine");
+    QTest::newRow("tray given a login") << int(ReqPeer::Corvistray) << int(CReqClientLogin76) << "exception request code: 76";
+    QTest::newRow("web given a tray value") << int(ReqPeer::Corvisweb) << int(CReqTray33) << "exception request code: 33";
+    QTest::newRow("client given a tray value") << int(ReqPeer::Corvisclient) << int(CReqTray33)
+                                               << "exception request code: 33";
+    QTest::newRow("daemon given a tray value") << int(ReqPeer::Corvisdaemon) << int(CReqTray33) << "got a wrong reqType:33";
+}
+
+void TestUiComm::valuesOutsideThePeer()
+{
+    QFETCH(int, peer);
+    QFETCH(int, req);
+    QFETCH(QString, logLine);
+    SimProcess sim(prefix_->root());
+    QVERIFY2(sim.start(), qPrintable(sim.errorOutput()));
+    LogCapture log;
+    QSignalSpy spy(UiComm::instance(), &UiComm::sendCommMsg);
+    const ClientReq r = static_cast<ClientReq>(req);
+    switch (static_cast<ReqPeer>(peer)) {
+    case ReqPeer::Corvisclient:
+        UiComm::instance()->apiCorvisclientCommon(r, QStringLiteral("x"), false);
+        break;
+    case ReqPeer::Corvistray:
+        UiComm::instance()->apiCorvistrayCommon(r, QStringLiteral("x"));
+        break;
+    case ReqPeer::Corvisweb:
+        UiComm::instance()->apiCorviswebCommon(r, QStringLiteral("x"), false);
+        break;
+    default:
+        UiComm::instance()->apiCorvisdaemonCommon(r, QStringLiteral("x"));
+        break;
+    }
+    // Nothing is sent; the caller still gets a failure instead of waiting for ever.
+    QTRY_COMPARE(spy.count(), 1);
+    const Result result = results(spy).first();
+    QVERIFY(result.failed);
+    QCOMPARE(result.resMsg, QStringLiteral("后台通信失败"));
+    QVERIFY(log.contains(logLine, google::GLOG_ERROR));
+    QVERIFY(sim.requests().isEmpty());
+}
+
+void TestUiComm::logLines()
+{
+    SimProcess sim(prefix_->root());
+    QVERIFY2(sim.start(QByteArray(R"({"corvisclient": {"0x0112": [{"reply": "title"}]}})")), qPrintable(sim.errorOutput()));
+    LogCapture log;
+    QSignalSpy spy(UiComm::instance(), &UiComm::sendCommMsg);
+    UiComm::instance()->apiCorvisclientCommon(CReqClientQuerySystemTitle, QStringLiteral("{}"), false);
+    UiComm::instance()->apiCorvistrayCommon(CReqTray36, QStringLiteral("notice"));
+    UiComm::instance()->apiCorviswebCommon(CReqWebShow, QStringLiteral("show"), true);
+    UiComm::instance()->apiCorvisUpdateSrvCommon(CReqUpdate39, QString());
+    UiComm::instance()->apiCorvisdaemonCommon(CReqDaemonSandbox, QStringLiteral("sandbox"));
+    QTRY_COMPARE(spy.count(), 5);
+    const QStringList expected = {
+        QStringLiteral("FUNC(apiCorvisclientCommon) reqType: 0x4b, param: {}"),
+        QStringLiteral("FUNC(disposeCorvisclientCommon) SendMessage succ! reqType: 0x4b"),
+        QStringLiteral("recv succ! recvLen:64500"),
+        QStringLiteral("FUNC(disposeCorvisclientCommon) exit."),
+        QStringLiteral("UnixClient code: 0, resMsg: title"),
+        QStringLiteral("FUNC(apiCorvistrayCommon) reqType: 0x24"),
+        QStringLiteral("SendMessage corvistray succ! reqType: 0x24"),
+        QStringLiteral("FUNC(apiCorviswebCommon) reqType: 0x1001, param: show"),
+        QStringLiteral("SendMessage corvisweb succ! reqType: 0x1001"),
+        QStringLiteral("FUNC(apiCorvisUpdateSrvCommon) reqType: 39"),
+        QStringLiteral("SendMessage corvisupdatesrv succ! reqType: 0x27"),
+        QStringLiteral("FUNC(apiCorvisdaemonCommon) reqType: 160"),
+        QStringLiteral("FUNC(disposeCorvisdaemonCommon) SendMessage succ! reqType: 0xa0"),
+    };
+    for (const QString& line : expected) {
+        QVERIFY2(log.contains(line, google::GLOG_INFO), qPrintable(line));
+    }
+    QVERIFY(!log.text().contains(QStringLiteral("notice")));
+}
+
+void TestUiComm::resultOnGuiThread()
+{
+    QThread* seenOn = nullptr;
+    QMetaObject::Connection connection =
+        connect(UiComm::instance(), &UiComm::sendCommMsg, this, [&]() { seenOn = QThread::currentThread(); });
+    UiComm::instance()->apiCorvisclientCommon(CReqClientQuerySystemTitle, QString(), false);
+    QTRY_VERIFY(seenOn != nullptr);
+    disconnect(connection);
+    QCOMPARE(seenOn, QCoreApplication::instance()->thread());
+}
+
+void TestUiComm::serverIsNormal()
+{
+    LogCapture log;
+    UnixClient absent(clientPath());
+    QVERIFY(!absent._serverIsNormal());
+    QVERIFY(log.contains(QStringLiteral("test connect to unix socket failed:No such file or directory"), google::GLOG_WARNING));
+    RawServicePeer peer(clientPath(), [](const RawServicePeer::Request&) { return RawServicePeer::Reply(); });
+    UnixClient present(clientPath());
+    QVERIFY(present._serverIsNormal());
+}
+
+QTEST_GUILESS_MAIN(TestUiComm)
+#include "tst_uicomm.moc"
