@@ -1,5 +1,6 @@
 #include "app/common.h"
 
+#include "comm/unsocket.h"
 #include "corviscommon/browser.h"
 #include "corviscommon/inifile.h"
 #include "corviscommon/logging.h"
@@ -10,6 +11,7 @@
 #include <QFontMetrics>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QRegularExpression>
 
 #include <arpa/inet.h>
 #include <atomic>
@@ -300,6 +302,95 @@ bool Common::usableBrowser(QString& out, const CommandRunner& run)
     getSytemBrowser(candidate.toStdString(), found, run);
     out = QString::fromStdString(found).trimmed();
     return !out.isEmpty();
+}
+
+namespace {
+
+// The words of a command line as a shell or a desktop file's Exec key splits them: blanks
+// separate, double and single quotes group, a backslash escapes.
+QStringList commandWords(const QString& command)
+{
+    QStringList words;
+    QString word;
+    bool inWord = false;
+    for (int i = 0; i < command.size(); ++i) {
+        const QChar c = command.at(i);
+        if (c == QLatin1Char(' ') || c == QLatin1Char('\t')) {
+            if (inWord) {
+                words.append(word);
+                word.clear();
+                inWord = false;
+            }
+            continue;
+        }
+        inWord = true;
+        if (c == QLatin1Char('"')) {
+            for (++i; i < command.size() && command.at(i) != QLatin1Char('"'); ++i) {
+                if (command.at(i) == QLatin1Char('\\') && i + 1 < command.size() &&
+                    QStringLiteral("\"`$\\").contains(command.at(i + 1))) {
+                    ++i;
+                }
+                word.append(command.at(i));
+            }
+        } else if (c == QLatin1Char('\'')) {
+            for (++i; i < command.size() && command.at(i) != QLatin1Char('\''); ++i) {
+                word.append(command.at(i));
+            }
+        } else if (c == QLatin1Char('\\') && i + 1 < command.size()) {
+            word.append(command.at(++i));
+        } else {
+            word.append(c);
+        }
+    }
+    if (inWord) {
+        words.append(word);
+    }
+    return words;
+}
+
+QString quoted(const QString& text)
+{
+    return QString::fromStdString(shellQuote(text.toStdString()));
+}
+
+// Single-sign-on tokens ride in the URL; the log gets the command without them.
+QString withoutTokens(const QString& command)
+{
+    static const QRegularExpression token(QStringLiteral("((?:sso_token|access_token|token|ticket)=)[^&'\\s]+"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    QString masked = command;
+    return masked.replace(token, QStringLiteral("\\1***"));
+}
+
+}  // namespace
+
+int Common::openURL(const QString& url)
+{
+    return openURL(url, hostCommandRunner());
+}
+
+int Common::openURL(const QString& url, const CommandRunner& run)
+{
+    // Quoting keeps the URL one argument; a leading dash would still make it an option.
+    if (url.startsWith(QLatin1Char('-'))) {
+        LOG(ERROR) << "Common::openURL: not a link, refused:" << withoutTokens(url);
+        return -1;
+    }
+    QString browserCommand;
+    QString command;
+    if (usableBrowser(browserCommand, run)) {
+        QStringList words;
+        for (const QString& word : commandWords(browserCommand)) {
+            words.append(quoted(word));
+        }
+        command = words.join(QLatin1Char(' ')) + QLatin1Char(' ') + quoted(url) + QStringLiteral(" &");
+    } else {
+        command = QStringLiteral("notify-send -u critical %1 -i %2 &")
+                      .arg(quoted(QStringLiteral("未检测到谷歌浏览器，请检查该软件是否已正确安装")),
+                           quoted(corvis::installPathQ(QStringLiteral("resource")) + QStringLiteral("/logo.png")));
+    }
+    LOG(INFO) << "Common::openURL:" << withoutTokens(command);
+    return corvis_station_execute_cmd(command.toLocal8Bit().constData());
 }
 
 QByteArray Common::errorMsg(int code, const QString& msg)

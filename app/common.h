@@ -94,6 +94,15 @@ public:
     static bool usableBrowser(QString& out);
     static bool usableBrowser(QString& out, const CommandRunner& run);
 
+    // Opens `url` in the usable browser, or without one shows a critical desktop notification,
+    // by having the user station run the command in the desktop session. Every word of the
+    // command is quoted for the shell: the URL (it comes from the controller's documents) and the
+    // browser's words reach the program as literal arguments; a "URL" that begins with a dash is
+    // refused (-1). Returns the station's send result (0 sent). `run` stands in for the shell of
+    // the browser lookup in tests.
+    static int openURL(const QString& url);
+    static int openURL(const QString& url, const CommandRunner& run);
+
     // "Error Code: 0x.." [", Error Msg: .."] as local 8-bit text, returned by value so that it
     // lives as long as the log statement that uses it.
     static QByteArray errorMsg(int code, const QString& msg = QString());

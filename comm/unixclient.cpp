@@ -6,6 +6,7 @@
 #include "comm/reqbuffer.h"
 #include "corviscommon/logging.h"
 #include "corviscommon/productpath.h"
+#include "corviscommon/utility.h"
 #include "platform/corvismsg/corvismsg.h"
 
 #include <cerrno>
@@ -233,6 +234,6 @@ void UnixClient::disposeCorvisdaemonCommon(ClientReq req, const QString& param)
 
 QString UnixClient::daemonSocketPath()
 {
-    // FIXME(issue4): sandbox type from Utility::getSandboxtype once it lands.
-    return corvis::productPathQ(QStringLiteral("/run/user/corvis/.corvisdaemon.sock"));
+    return corvis::productPathQ(Utility::getSandboxtype() == 1 ? QStringLiteral("/tmp/.corvis_cfs/.corvisdaemon.sock")
+                                                                : QStringLiteral("/run/user/corvis/.corvisdaemon.sock"));
 }

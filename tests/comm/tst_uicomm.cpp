@@ -5,13 +5,16 @@
 #include "comm/clientreq.h"
 #include "comm/uicomm.h"
 #include "comm/unixclient.h"
-#include "platform/corvismsg/msgoptions.h"
+#include "corviscommon/productpath.h"
+#include "platform/corvismsg/corvismsg.h"
 #include "support/logcapture.h"
 #include "support/rawpeer.h"
 #include "support/simprocess.h"
 #include "support/testprefix.h"
 
 #include <QtTest>
+
+#include <thread>
 
 namespace {
 
@@ -85,6 +88,8 @@ private slots:
     void wireTypes();
     void valuesOutsideThePeer_data();
     void valuesOutsideThePeer();
+    void daemonSocketBySandboxType_data();
+    void daemonSocketBySandboxType();
     void logLines();
     void resultOnGuiThread();
     void serverIsNormal();
@@ -468,6 +473,55 @@ void TestUiComm::valuesOutsideThePeer()
     QCOMPARE(result.resMsg, QStringLiteral("后台通信失败"));
     QVERIFY(log.contains(logLine, google::GLOG_ERROR));
     QVERIFY(sim.requests().isEmpty());
+}
+
+void TestUiComm::daemonSocketBySandboxType_data()
+{
+    QTest::addColumn<QByteArray>("sandboxType");
+    QTest::addColumn<QString>("socket");
+    QTest::newRow("not set") << QByteArray() << "/run/user/corvis/.corvisdaemon.sock";
+    QTest::newRow("0") << QByteArray("0") << "/run/user/corvis/.corvisdaemon.sock";
+    QTest::newRow("1") << QByteArray("1") << "/tmp/.corvis_cfs/.corvisdaemon.sock";
+    QTest::newRow("7") << QByteArray("7") << "/run/user/corvis/.corvisdaemon.sock";
+}
+
+void TestUiComm::daemonSocketBySandboxType()
+{
+    QFETCH(QByteArray, sandboxType);
+    QFETCH(QString, socket);
+    QVERIFY(prefix_->writeSysCfg("[Mervasso]\nsandboxtype=" + sandboxType + "\n"));
+    // A daemon on the expected socket only.
+    struct Frames : PostDeal {
+        int Process(us_post_t* post) override
+        {
+            QMutexLocker lock(&mutex);
+            frames.append(QByteArray(post->msg, post->len));
+            return 0;
+        }
+        int count()
+        {
+            QMutexLocker lock(&mutex);
+            return frames.size();
+        }
+        QMutex mutex;
+        QList<QByteArray> frames;
+    } daemon;
+    US_ServerOptions options;
+    options.stream = true;
+    options.checkVersion = false;
+    const QByteArray path = corvis::productPathQ(socket).toLocal8Bit();
+    corvis::makeParentDirs(path.toStdString());
+    US_Server server(&daemon, path.constData(), options);
+    QVERIFY(server.IsListening());
+    std::thread serving([&]() { server.Run(); });
+    QSignalSpy spy(UiComm::instance(), &UiComm::sendCommMsg);
+    UiComm::instance()->apiCorvisdaemonCommon(CReqDaemonSandbox, QStringLiteral("{\"op\":1}"));
+    QTRY_COMPARE(spy.count(), 1);
+    QVERIFY(!results(spy).first().failed);
+    QTRY_COMPARE(daemon.count(), 1);
+    server.Stop();
+    serving.join();
+    QCOMPARE(daemon.frames.first(), QByteArray("\x00\x05\x10\x12\x00\x00\x00\x08{\"op\":1}", 16));
 }
 
 void TestUiComm::logLines()
