@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs the demo: the workbench under a fresh CORVISBENCH_PREFIX with the demo configuration.
+# Runs the demo: the workbench under a fresh CORVISBENCH_PREFIX with the demo configuration, with
+# the simulated sibling services (corvissim, built-in demo scenario) on their sockets beside it.
 # With $DISPLAY set it runs on that display until the window is closed from the tray or Ctrl-C;
 # without one it starts Xvfb with trayer as the system tray, waits for the window, writes a
 # screenshot and prints its path.
@@ -10,7 +11,7 @@ jobs=${JOBS:-$(nproc)}
 
 scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
-cmake --build build -j"$jobs" --target corvisbench corvisinspect
+cmake --build build -j"$jobs" --target corvisbench corvisinspect corvissim
 
 prefix=$(mktemp -d /tmp/cvbdemo.XXXXXX)
 install_root="$prefix/opt/quintrel/orvane"
@@ -24,15 +25,28 @@ mkdir -p "$out"
 
 pids=()
 cleanup() {
-  # Newest first: the workbench before its X server.
+  # Newest first: the workbench before its services and its X server.
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
   wait 2>/dev/null || true
   rm -rf "$prefix"
 }
 trap cleanup EXIT
 
+# The sibling services, answering as the demo scenario says.
+build/bin/corvissim serve --scenario builtin:demo > "$prefix/corvissim.out" 2> "$prefix/corvissim.err" &
+pids+=($!)
+for _ in $(seq 1 100); do
+  grep -q "corvissim: serving under" "$prefix/corvissim.out" 2>/dev/null && break
+  sleep 0.1
+done
+if ! grep -q "corvissim: serving under" "$prefix/corvissim.out" 2>/dev/null; then
+  echo "demo: the simulated services did not start:" >&2
+  cat "$prefix/corvissim.err" >&2
+  exit 1
+fi
+
 if [ -n "${DISPLAY:-}" ]; then
-  echo "demo: running on $DISPLAY under $prefix (Ctrl-C ends it)"
+  echo "demo: running on $DISPLAY under $prefix with corvissim (Ctrl-C ends it)"
   build/bin/corvisbench
   exit 0
 fi

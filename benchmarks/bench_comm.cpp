@@ -1,0 +1,288 @@
+// Local service messaging under load, with the product's logging to files:
+//  - request round trip: apiCorvisclientCommon -> a peer answers -> sendCommMsg handled on the GUI
+//    thread; p50 and p99 over N requests, one at a time and 16 in flight; beside it the floor,
+//    the same 64502-byte request and 64500-byte reply over a raw unix socket from one thread;
+//  - push: messages pushed back to back by 4 concurrent senders, each delivered to the GUI thread
+//    in its sender's order; messages per second.
+// Usage: bench_comm [requests (10000)] [pushes (20000)]
+
+#include "app/logmanager.h"
+#include "comm/serverdeal.h"
+#include "comm/uicomm.h"
+#include "comm/unixserver.h"
+#include "corviscommon/productpath.h"
+#include "platform/corvismsg/us_client.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QHash>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int kRequestSize = 64502;
+constexpr int kReplySize = 64500;
+
+int64_t nowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+bool readAll(int fd, char* data, size_t length)
+{
+    while (length > 0) {
+        const ssize_t n = ::read(fd, data, length);
+        if (n <= 0) {
+            return false;
+        }
+        data += n;
+        length -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool writeAll(int fd, const char* data, size_t length)
+{
+    while (length > 0) {
+        const ssize_t n = ::send(fd, data, length, MSG_NOSIGNAL);
+        if (n <= 0) {
+            return false;
+        }
+        data += n;
+        length -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+int connectTo(const std::string& path)
+{
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, path.c_str(), sizeof(addr.sun_path) - 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// The client service: acceptor threads that answer every request with its own parameter.
+class EchoService
+{
+public:
+    EchoService(const std::string& path, int threads) : path_(path)
+    {
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::strncpy(addr.sun_path, path.c_str(), sizeof(addr.sun_path) - 1);
+        ::unlink(path.c_str());
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0 || ::listen(fd_, 128) != 0) {
+            std::perror("bench: echo service");
+            std::exit(1);
+        }
+        for (int i = 0; i < threads; ++i) {
+            threads_.emplace_back([this]() { serve(); });
+        }
+    }
+    ~EchoService()
+    {
+        stop_ = true;
+        ::shutdown(fd_, SHUT_RDWR);
+        for (auto& t : threads_) {
+            t.join();
+        }
+        ::close(fd_);
+        ::unlink(path_.c_str());
+    }
+
+private:
+    void serve()
+    {
+        std::vector<char> request(kRequestSize);
+        std::vector<char> reply(kReplySize);
+        while (!stop_) {
+            const int fd = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd < 0) {
+                continue;
+            }
+            if (readAll(fd, request.data(), request.size())) {
+                std::fill(reply.begin(), reply.end(), '\0');
+                std::memcpy(reply.data(), request.data(), 2);
+                std::memcpy(reply.data() + 4, request.data() + 2, ::strnlen(request.data() + 2, 64));
+                writeAll(fd, reply.data(), reply.size());
+            }
+            ::close(fd);
+        }
+    }
+
+    std::string path_;
+    int fd_ = -1;
+    std::atomic<bool> stop_{false};
+    std::vector<std::thread> threads_;
+};
+
+struct Percentiles {
+    double p50;
+    double p99;
+};
+
+Percentiles percentiles(std::vector<int64_t> ns)
+{
+    std::sort(ns.begin(), ns.end());
+    auto at = [&](double q) { return ns[std::min(ns.size() - 1, static_cast<size_t>(q * ns.size()))] / 1000.0; };
+    return {at(0.50), at(0.99)};
+}
+
+Percentiles floorRoundTrip(const std::string& path, int count)
+{
+    std::vector<char> request(kRequestSize, '\0');
+    std::vector<char> reply(kReplySize);
+    std::vector<int64_t> samples;
+    samples.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const int64_t start = nowNs();
+        const int fd = connectTo(path);
+        const uint16_t type = 0x0112;
+        std::memcpy(request.data(), &type, 2);
+        if (fd < 0 || !writeAll(fd, request.data(), request.size()) || !readAll(fd, reply.data(), reply.size())) {
+            std::fprintf(stderr, "bench: raw exchange failed\n");
+            std::exit(1);
+        }
+        ::close(fd);
+        samples.push_back(nowNs() - start);
+    }
+    return percentiles(samples);
+}
+
+// Runs `count` requests through UiComm with at most `inFlight` outstanding.
+Percentiles uiCommRoundTrip(int count, int inFlight)
+{
+    QHash<QString, int64_t> started;
+    std::vector<int64_t> samples;
+    samples.reserve(static_cast<size_t>(count));
+    int issued = 0;
+    int failures = 0;
+    auto issue = [&]() {
+        const QString id = QString::number(issued++);
+        started.insert(id, nowNs());
+        UiComm::instance()->apiCorvisclientCommon(CReqClientQuerySystemTitle, id, false);
+    };
+    QObject receiver;
+    QObject::connect(UiComm::instance(), &UiComm::sendCommMsg, &receiver,
+                     [&](ClientReq, const QString& resMsg, const QString&, bool failed) {
+                         const int64_t end = nowNs();
+                         if (failed || !started.contains(resMsg)) {
+                             ++failures;
+                         } else {
+                             samples.push_back(end - started.take(resMsg));
+                         }
+                         if (issued < count) {
+                             issue();
+                         } else if (started.isEmpty()) {
+                             QCoreApplication::quit();
+                         }
+                     });
+    for (int i = 0; i < inFlight && issued < count; ++i) {
+        issue();
+    }
+    QCoreApplication::exec();
+    if (failures > 0) {
+        std::fprintf(stderr, "bench: %d requests failed\n", failures);
+        std::exit(1);
+    }
+    return percentiles(samples);
+}
+
+void pushThroughput(int total, int senders)
+{
+    UnixServer server(corvis::productPathQ(QStringLiteral("/tmp/.corvisbench.us")));
+    server.start();
+    std::vector<int> next(static_cast<size_t>(senders), 0);
+    int received = 0;
+    int outOfOrder = 0;
+    QObject receiver;
+    QElapsedTimer clock;
+    qint64 elapsedNs = 0;
+    QObject::connect(server.severDeal(), &ServerDeal::sendServerMsg, &receiver,
+                     [&](ServerReq, const QString& text, int arg) {
+                         if (text.toInt() != next[static_cast<size_t>(arg)]++) {
+                             ++outOfOrder;
+                         }
+                         if (++received == total) {
+                             elapsedNs = clock.nsecsElapsed();
+                             QCoreApplication::quit();
+                         }
+                     });
+    const std::string path = corvis::productPath("/tmp/.corvisbench.us");
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    clock.start();
+    for (int s = 0; s < senders; ++s) {
+        threads.emplace_back([&, s]() {
+            for (int i = 0; i < total / senders; ++i) {
+                const QByteArray text = QByteArray::number(i);
+                US_Client client;
+                if (client.InitConn(0, 1, path.c_str()) != 1 ||
+                    client.PostMessage(0x0204, static_cast<uint16_t>(s), text.constData(), text.size()) != 0) {
+                    ++failures;
+                }
+            }
+        });
+    }
+    QCoreApplication::exec();
+    for (auto& t : threads) {
+        t.join();
+    }
+    server.stop();
+    const double seconds = elapsedNs / 1e9;
+    std::printf("push, %d senders        %6d messages in %.3f s: %.0f messages/s; delivered %d, out of order %d, "
+                "failed %d\n",
+                senders, total, seconds, received / seconds, received, outOfOrder, failures.load());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const int requests = argc > 1 ? std::atoi(argv[1]) : 10000;
+    const int pushes = argc > 2 ? std::atoi(argv[2]) : 20000;
+    char templ[] = "/tmp/cvbbench.XXXXXX";
+    if (::mkdtemp(templ) == nullptr) {
+        return 1;
+    }
+    ::setenv("CORVISBENCH_PREFIX", templ, 1);
+    QDir().mkpath(QString::fromLatin1(templ) + QStringLiteral("/tmp"));
+    QCoreApplication app(argc, argv);
+    LogManager logs(argv[0]);
+
+    const std::string clientPath = corvis::productPath("/tmp/.corvisclient.un");
+    {
+        EchoService service(clientPath, 16);
+        const Percentiles floor = floorRoundTrip(clientPath, requests);
+        const Percentiles serial = uiCommRoundTrip(requests, 1);
+        const Percentiles parallel = uiCommRoundTrip(requests, 16);
+        std::printf("request round trip over %d requests (microseconds)\n", requests);
+        std::printf("  floor, raw socket, one thread   p50 %8.1f   p99 %8.1f\n", floor.p50, floor.p99);
+        std::printf("  UiComm, one at a time           p50 %8.1f   p99 %8.1f   p50/floor %.2f\n", serial.p50, serial.p99,
+                    serial.p50 / floor.p50);
+        std::printf("  UiComm, 16 in flight            p50 %8.1f   p99 %8.1f   p50/floor %.2f\n", parallel.p50,
+                    parallel.p99, parallel.p50 / floor.p50);
+    }
+    pushThroughput(pushes, 4);
+    QDir(QString::fromLatin1(templ)).removeRecursively();
+    return 0;
+}
