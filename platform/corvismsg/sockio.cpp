@@ -72,6 +72,20 @@ int waitFor(int fd, short events, const Deadline& deadline)
     }
 }
 
+// After a call on fd failed with errno: IoOk to try again (interrupted, or ready after waiting
+// for `events`), else IoTimeout or IoError.
+int retryAfter(int fd, short events, const Deadline& deadline)
+{
+    if (errno == EINTR) {
+        return IoOk;
+    }
+    if (errno != EAGAIN && errno != EWOULDBLOCK) {
+        return IoError;
+    }
+    const int ready = waitFor(fd, events, deadline);
+    return ready > 0 ? IoOk : ready == 0 ? IoTimeout : IoError;
+}
+
 }  // namespace
 
 int writeAll(int fd, const char* data, size_t length, const Deadline& deadline)
@@ -83,20 +97,13 @@ int writeAll(int fd, const char* data, size_t length, const Deadline& deadline)
             done += static_cast<size_t>(n);
             continue;
         }
-        if (n < 0 && errno == EINTR) {
-            continue;
+        if (n == 0) {
+            return IoError;
         }
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            const int ready = waitFor(fd, POLLOUT, deadline);
-            if (ready == 0) {
-                return IoTimeout;
-            }
-            if (ready < 0) {
-                return IoError;
-            }
-            continue;
+        const int rc = retryAfter(fd, POLLOUT, deadline);
+        if (rc != IoOk) {
+            return rc;
         }
-        return IoError;
     }
     return IoOk;
 }
@@ -115,23 +122,10 @@ int readFull(int fd, char* data, size_t length, const Deadline& deadline, size_t
             result = IoClosed;
             break;
         }
-        if (errno == EINTR) {
-            continue;
+        result = retryAfter(fd, POLLIN, deadline);
+        if (result != IoOk) {
+            break;
         }
-        if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            const int ready = waitFor(fd, POLLIN, deadline);
-            if (ready == 0) {
-                result = IoTimeout;
-                break;
-            }
-            if (ready < 0) {
-                result = IoError;
-                break;
-            }
-            continue;
-        }
-        result = IoError;
-        break;
     }
     if (got != nullptr) {
         *got = done;
@@ -150,20 +144,10 @@ int waitForEnd(int fd, const Deadline& deadline)
         if (n > 0) {
             continue;
         }
-        if (errno == EINTR) {
-            continue;
+        const int rc = retryAfter(fd, POLLIN, deadline);
+        if (rc != IoOk) {
+            return rc;
         }
-        if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            const int ready = waitFor(fd, POLLIN, deadline);
-            if (ready == 0) {
-                return IoTimeout;
-            }
-            if (ready < 0) {
-                return IoError;
-            }
-            continue;
-        }
-        return IoError;
     }
 }
 

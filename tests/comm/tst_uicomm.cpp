@@ -47,6 +47,30 @@ int workerThreads()
     return count;
 }
 
+// One request through the entry point of its peer.
+void send(ReqPeer peer, int req, const QString& param)
+{
+    const ClientReq r = static_cast<ClientReq>(req);
+    switch (peer) {
+    case ReqPeer::Corvisclient:
+        UiComm::instance()->apiCorvisclientCommon(r, param, false);
+        break;
+    case ReqPeer::Corvistray:
+        UiComm::instance()->apiCorvistrayCommon(r, param);
+        break;
+    case ReqPeer::Corvisupdatesrv:
+        UiComm::instance()->apiCorvisUpdateSrvCommon(r, param);
+        break;
+    case ReqPeer::Corvisweb:
+        UiComm::instance()->apiCorviswebCommon(r, param, false);
+        break;
+    case ReqPeer::Corvisdaemon:
+    case ReqPeer::None:
+        UiComm::instance()->apiCorvisdaemonCommon(r, param);
+        break;
+    }
+}
+
 QString clientPath()
 {
     return peerSocketPath(ReqPeer::Corvisclient);
@@ -140,24 +164,7 @@ void TestUiComm::missingSocketGivesOneConnectError()
     QFETCH(QString, logLine);
     LogCapture log;
     QSignalSpy spy(UiComm::instance(), &UiComm::sendCommMsg);
-    const ClientReq r = static_cast<ClientReq>(req);
-    switch (static_cast<ReqPeer>(peer)) {
-    case ReqPeer::Corvisclient:
-        UiComm::instance()->apiCorvisclientCommon(r, QStringLiteral("x"), true);
-        break;
-    case ReqPeer::Corvistray:
-        UiComm::instance()->apiCorvistrayCommon(r, QStringLiteral("x"));
-        break;
-    case ReqPeer::Corvisupdatesrv:
-        UiComm::instance()->apiCorvisUpdateSrvCommon(r, QStringLiteral("x"));
-        break;
-    case ReqPeer::Corvisweb:
-        UiComm::instance()->apiCorviswebCommon(r, QStringLiteral("x"), false);
-        break;
-    default:
-        UiComm::instance()->apiCorvisdaemonCommon(r, QStringLiteral("x"));
-        break;
-    }
+    send(static_cast<ReqPeer>(peer), req, QStringLiteral("x"));
     QTRY_COMPARE(spy.count(), 1);
     QTRY_COMPARE(workerThreads(), 0);
     QCoreApplication::processEvents();
@@ -392,25 +399,8 @@ void TestUiComm::wireTypes()
     SimProcess sim(prefix_->root());
     QVERIFY2(sim.start(), qPrintable(sim.errorOutput()));
     QSignalSpy spy(UiComm::instance(), &UiComm::sendCommMsg);
-    const ClientReq r = static_cast<ClientReq>(req);
     const QString param = QStringLiteral("param-%1").arg(req);
-    switch (info.peer) {
-    case ReqPeer::Corvisclient:
-        UiComm::instance()->apiCorvisclientCommon(r, param, false);
-        break;
-    case ReqPeer::Corvistray:
-        UiComm::instance()->apiCorvistrayCommon(r, param);
-        break;
-    case ReqPeer::Corvisupdatesrv:
-        UiComm::instance()->apiCorvisUpdateSrvCommon(r, param);
-        break;
-    case ReqPeer::Corvisweb:
-        UiComm::instance()->apiCorviswebCommon(r, param, false);
-        break;
-    default:
-        UiComm::instance()->apiCorvisdaemonCommon(r, param);
-        break;
-    }
+    send(info.peer, req, param);
     const QString type = info.peer == ReqPeer::Corvisdaemon ? QStringLiteral("0x1012")
                                                             : QString::asprintf("0x%04x", info.wireType);
     QVERIFY(sim.waitForRequest(peerName(info.peer), type));
@@ -451,21 +441,7 @@ void TestUiComm::valuesOutsideThePeer()
     QVERIFY2(sim.start(), qPrintable(sim.errorOutput()));
     LogCapture log;
     QSignalSpy spy(UiComm::instance(), &UiComm::sendCommMsg);
-    const ClientReq r = static_cast<ClientReq>(req);
-    switch (static_cast<ReqPeer>(peer)) {
-    case ReqPeer::Corvisclient:
-        UiComm::instance()->apiCorvisclientCommon(r, QStringLiteral("x"), false);
-        break;
-    case ReqPeer::Corvistray:
-        UiComm::instance()->apiCorvistrayCommon(r, QStringLiteral("x"));
-        break;
-    case ReqPeer::Corvisweb:
-        UiComm::instance()->apiCorviswebCommon(r, QStringLiteral("x"), false);
-        break;
-    default:
-        UiComm::instance()->apiCorvisdaemonCommon(r, QStringLiteral("x"));
-        break;
-    }
+    send(static_cast<ReqPeer>(peer), req, QStringLiteral("x"));
     // Nothing is sent; the caller still gets a failure instead of waiting for ever.
     QTRY_COMPARE(spy.count(), 1);
     const Result result = results(spy).first();

@@ -13,8 +13,6 @@
 
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -195,29 +193,9 @@ void TestUnixServer::otherUidRefused()
     QVERIFY(::chmod(prefix_->root().toLocal8Bit().constData(), 0755) == 0);
     QVERIFY(::chmod(prefix_->path("/tmp").toLocal8Bit().constData(), 0755) == 0);
     LogCapture log;
-    const QByteArray path = socketPath().toLocal8Bit();
-    const QByteArray message = rawPushMessage(0x0311, 0, QByteArray());
-    const pid_t child = ::fork();
-    if (child == 0) {
-        // A local user trying to close the workbench.
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
-            ::_exit(10);
-        }
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::strncpy(addr.sun_path, path.constData(), sizeof(addr.sun_path) - 1);
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0) {
-            ::_exit(11);
-        }
-        (void)!::send(fd, message.constData(), static_cast<size_t>(message.size()), MSG_NOSIGNAL);
-        char byte;
-        (void)!::read(fd, &byte, 1);
-        ::_exit(0);
-    }
-    int status = 0;
-    QCOMPARE(::waitpid(child, &status, 0), child);
-    QCOMPARE(WEXITSTATUS(status), 0);
+    // A local user trying to close the workbench.
+    int child = 0;
+    QCOMPARE(sendAsUser(65534, socketPath(), rawPushMessage(0x0311, 0, QByteArray()), &child), 0);
     QTRY_VERIFY(log.contains(QStringLiteral("refused a connection from uid 65534, pid %1").arg(child), google::GLOG_WARNING));
     QCOMPARE(rawSend(socketPath(), rawPushMessage(0x0310, 0, QByteArray())), 0);
     QTRY_VERIFY(!recorder_->lines.isEmpty());

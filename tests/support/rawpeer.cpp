@@ -9,6 +9,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -224,4 +225,37 @@ int rawSend(const QString& path, const QByteArray& bytes)
     }
     ::close(fd);
     return result;
+}
+
+int sendAsUser(unsigned int uid, const QString& path, const QByteArray& bytes, int* pid)
+{
+    sockaddr_un addr{};
+    if (!fillAddress(path, addr)) {
+        return 11;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // Only plain system calls in the child of a threaded process.
+        if (::setgid(uid) != 0 || ::setuid(uid) != 0) {
+            ::_exit(10);
+        }
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0) {
+            ::_exit(11);
+        }
+        if (::send(fd, bytes.constData(), static_cast<size_t>(bytes.size()), MSG_NOSIGNAL) < 0) {
+            ::_exit(errno == EPIPE || errno == ECONNRESET ? 0 : 12);
+        }
+        char byte;
+        const ssize_t n = ::read(fd, &byte, 1);
+        ::_exit(n < 0 && errno == ECONNRESET ? 0 : 1);
+    }
+    if (pid != nullptr) {
+        *pid = child;
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
+        return -1;
+    }
+    return WEXITSTATUS(status);
 }

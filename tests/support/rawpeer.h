@@ -58,5 +58,10 @@ QByteArray rawPushMessage(uint16_t code, uint16_t arg, const QByteArray& text, u
 // Connects, writes `bytes`, and waits for the server to close. 0 on a clean close after all was
 // written; -1 no socket; -2 reset or write refused; -3 no close within 10 s.
 int rawSend(const QString& path, const QByteArray& bytes);
+// Forks a child that becomes `uid` (user and group), connects to `path` and writes `bytes`, and
+// waits for it. Its exit status: 0 when the server refused it (reset the connection), 1 when the
+// server read it and closed, 10 when it could not switch user, 11 when it could not connect.
+// `pid` gets the child's process id. Needs root.
+int sendAsUser(unsigned int uid, const QString& path, const QByteArray& bytes, int* pid);
 // Connects and returns the descriptor (-1 when it fails); for tests that hold a connection.
 int rawConnect(const QString& path);
