@@ -71,6 +71,45 @@ void send(ReqPeer peer, int req, const QString& param)
     }
 }
 
+// The catalogue as the services know it: value, peer, wire type (for the daemon its command),
+// reply and quiet marks.
+struct Known {
+    int req;
+    ReqPeer peer;
+    uint16_t type;
+    bool reply = false;
+    bool quiet = false;
+};
+const ReqPeer C = ReqPeer::Corvisclient;
+const Known kKnown[] = {
+    {64, C, 0x0106, true, false},   {65, C, 0x0101, true, true},    {66, C, 0x0102, true, true},
+    {67, C, 0x0103, true, true},    {68, C, 0x0104, true, true},    {69, C, 0x010A, true, true},
+    {70, C, 0x010B, true, true},    {71, C, 0x010C, true, false},   {72, C, 0x010D, true, false},
+    {73, C, 0x010E, true, false},   {74, C, 0x010F, true, true},    {75, C, 0x0112, true, false},
+    {76, C, 0x0113, true, true},    {77, C, 0x0117, true, false},   {78, C, 0x0118, true, false},
+    {79, C, 0x0119, true, false},   {80, C, 0x011A, true, true},    {81, C, 0x011C, true, true},
+    {82, C, 0x0127, true, false},   {83, C, 0x0129, true, true},    {84, C, 0x0129, true, true},
+    {85, C, 0x0130, true, true},    {86, C, 0x0130, true, true},    {87, C, 0x0131, true, true},
+    {88, C, 0x0141, false, false},  {89, C, 0x0142, false, false},  {90, C, 0x0144, true, false},
+    {96, C, 0x0107, false, false},  {98, C, 0x0109, true, false},   {99, C, 0x0110, true, false},
+    {100, C, 0x0111, true, false},  {101, C, 0x0114, true, false},  {102, C, 0x0115, true, false},
+    {103, C, 0x0116, true, false},  {104, C, 0x011B, true, false},  {105, C, 0x011D, true, false},
+    {106, C, 0x011E, true, false},  {107, C, 0x011F, true, true},   {108, C, 0x0120, true, true},
+    {109, C, 0x0121, true, true},   {110, C, 0x0122, true, true},   {111, C, 0x0123, true, true},
+    {112, C, 0x0124, true, true},   {113, C, 0x0125, true, true},   {114, C, 0x0126, true, false},
+    {115, C, 0x0128, true, true},   {116, C, 0x0136, true, true},   {117, C, 0x0138, true, true},
+    {118, C, 0x0137, true, false},  {128, C, 0x0133, true, true},   {129, C, 0x0134, true, true},
+    {130, C, 0x0143, true, true},   {257, C, 0x9002, false, false}, {4101, C, 0x0605, true, true},
+    {33, ReqPeer::Corvistray, 0x2103},      {34, ReqPeer::Corvistray, 0x0501},
+    {35, ReqPeer::Corvistray, 0x4003},      {36, ReqPeer::Corvistray, 0x0401},
+    {37, ReqPeer::Corvistray, 0x0601},      {38, ReqPeer::Corvistray, 0x0701},
+    {41, ReqPeer::Corvistray, 0x4103},      {48, ReqPeer::Corvistray, 0x4203},
+    {49, ReqPeer::Corvistray, 0x4303},      {39, ReqPeer::Corvisupdatesrv, 0x3901},
+    {40, ReqPeer::Corvisupdatesrv, 0x4001}, {4097, ReqPeer::Corvisweb, 0x1020},
+    {4098, ReqPeer::Corvisweb, 0x1120},     {4099, ReqPeer::Corvisweb, 0x1220},
+    {4100, ReqPeer::Corvisweb, 0x1320},     {160, ReqPeer::Corvisdaemon, 0x1012},
+};
+
 QString clientPath()
 {
     return peerSocketPath(ReqPeer::Corvisclient);
@@ -345,10 +384,9 @@ void TestUiComm::quietParameterNeverLogged_data()
 {
     QTest::addColumn<int>("req");
     QTest::addColumn<bool>("quiet");
-    for (int req = 0; req < 5000; ++req) {
-        const ClientReqInfo info = clientReqInfo(req);
-        if (info.peer == ReqPeer::Corvisclient && info.reply) {
-            QTest::addRow("%d", req) << req << info.quiet;
+    for (const Known& known : kKnown) {
+        if (known.peer == ReqPeer::Corvisclient && known.reply) {
+            QTest::addRow("%d", known.req) << known.req << known.quiet;
         }
     }
 }
@@ -385,39 +423,43 @@ void TestUiComm::longParameterCut()
 void TestUiComm::wireTypes_data()
 {
     QTest::addColumn<int>("req");
-    for (int req = 0; req < 5000; ++req) {
-        if (clientReqInfo(req).peer != ReqPeer::None) {
-            QTest::addRow("%d", req) << req;
-        }
+    QTest::addColumn<int>("peer");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<bool>("result");
+    for (const Known& known : kKnown) {
+        // Only the client service's requests without reply end without a result.
+        const bool result = known.peer != ReqPeer::Corvisclient || known.reply;
+        QTest::addRow("%d", known.req) << known.req << int(known.peer) << QString::asprintf("0x%04x", known.type)
+                                       << result;
     }
 }
 
 void TestUiComm::wireTypes()
 {
     QFETCH(int, req);
-    const ClientReqInfo info = clientReqInfo(req);
+    QFETCH(int, peer);
+    QFETCH(QString, type);
+    QFETCH(bool, result);
     SimProcess sim(prefix_->root());
     QVERIFY2(sim.start(), qPrintable(sim.errorOutput()));
     QSignalSpy spy(UiComm::instance(), &UiComm::sendCommMsg);
     const QString param = QStringLiteral("param-%1").arg(req);
-    send(info.peer, req, param);
-    const QString type = info.peer == ReqPeer::Corvisdaemon ? QStringLiteral("0x1012")
-                                                            : QString::asprintf("0x%04x", info.wireType);
-    QVERIFY(sim.waitForRequest(peerName(info.peer), type));
+    send(static_cast<ReqPeer>(peer), req, param);
+    QVERIFY(sim.waitForRequest(peerName(static_cast<ReqPeer>(peer)), type));
     const QList<QJsonObject> recorded = sim.requests();
     QCOMPARE(recorded.size(), 1);
     QCOMPARE(recorded.first().value(QStringLiteral("body")).toString(), param);
-    if (info.peer == ReqPeer::Corvisclient && !info.reply) {
+    if (!result) {
         QTRY_COMPARE(workerThreads(), 0);
         QCoreApplication::processEvents();
         QCOMPARE(spy.count(), 0);
         return;
     }
     QTRY_COMPARE(spy.count(), 1);
-    const Result result = results(spy).first();
-    QCOMPARE(result.req, req);
-    QVERIFY(!result.failed);
-    QCOMPARE(result.resMsg, QString());
+    const Result got = results(spy).first();
+    QCOMPARE(got.req, req);
+    QVERIFY(!got.failed);
+    QCOMPARE(got.resMsg, QString());
 }
 
 void TestUiComm::valuesOutsideThePeer_data()
