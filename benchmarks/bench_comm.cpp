@@ -138,6 +138,7 @@ private:
 struct Percentiles {
     double p50;
     double p99;
+    double perSecond = 0;
 };
 
 Percentiles percentiles(std::vector<int64_t> ns)
@@ -196,6 +197,7 @@ Percentiles uiCommRoundTrip(int count, int inFlight)
                              QCoreApplication::quit();
                          }
                      });
+    const int64_t begin = nowNs();
     for (int i = 0; i < inFlight && issued < count; ++i) {
         issue();
     }
@@ -204,7 +206,9 @@ Percentiles uiCommRoundTrip(int count, int inFlight)
         std::fprintf(stderr, "bench: %d requests failed\n", failures);
         std::exit(1);
     }
-    return percentiles(samples);
+    Percentiles result = percentiles(samples);
+    result.perSecond = count / ((nowNs() - begin) / 1e9);
+    return result;
 }
 
 void pushThroughput(int total, int senders)
@@ -277,10 +281,10 @@ int main(int argc, char** argv)
         const Percentiles parallel = uiCommRoundTrip(requests, 16);
         std::printf("request round trip over %d requests (microseconds)\n", requests);
         std::printf("  floor, raw socket, one thread   p50 %8.1f   p99 %8.1f\n", floor.p50, floor.p99);
-        std::printf("  UiComm, one at a time           p50 %8.1f   p99 %8.1f   p50/floor %.2f\n", serial.p50, serial.p99,
-                    serial.p50 / floor.p50);
-        std::printf("  UiComm, 16 in flight            p50 %8.1f   p99 %8.1f   p50/floor %.2f\n", parallel.p50,
-                    parallel.p99, parallel.p50 / floor.p50);
+        std::printf("  UiComm, one at a time           p50 %8.1f   p99 %8.1f   p50/floor %.2f   %.0f requests/s\n",
+                    serial.p50, serial.p99, serial.p50 / floor.p50, serial.perSecond);
+        std::printf("  UiComm, 16 in flight            p50 %8.1f   p99 %8.1f   p50/floor %.2f   %.0f requests/s\n",
+                    parallel.p50, parallel.p99, parallel.p50 / floor.p50, parallel.perSecond);
     }
     pushThroughput(pushes, 4);
     QDir(QString::fromLatin1(templ)).removeRecursively();
