@@ -1,0 +1,49 @@
+#include "login/accountmask.h"
+
+#include "corviscommon/logging.h"
+
+namespace {
+
+constexpr int kMaskedLength = 11;
+const QString kStars = QStringLiteral("****");
+
+}  // namespace
+
+int AccountMask::maskPosition(PageLoginType type, bool vesk)
+{
+    return type == PageLoginAccount && !vesk ? 4 : 3;
+}
+
+QString AccountMask::encryptLastAccount(const QString& value, PageLoginType type, bool vesk)
+{
+    if (type != PageLoginAccount && type != PageLoginPhone) {
+        LOG(INFO) << "error loginType: " << static_cast<int>(type);
+        return QString();
+    }
+    if (value.size() != kMaskedLength) {
+        LOG(INFO) << (type == PageLoginAccount ? "account error, length is " : "phone error, length is ")
+                  << value.size();
+        return QString();
+    }
+    QString masked = value;
+    masked.replace(maskPosition(type, vesk), kStars.size(), kStars);
+    return masked;
+}
+
+QString AccountMask::realValue(const QString& fieldText, const QString& remembered, PageLoginType type, bool vesk)
+{
+    if (remembered.size() == kMaskedLength && fieldText == encryptLastAccount(remembered, type, vesk)) {
+        return remembered;
+    }
+    return fieldText;
+}
+
+bool AccountMask::isBrokenMask(const QString& fieldText, const QString& remembered, PageLoginType type, bool vesk)
+{
+    if (remembered.size() != kMaskedLength) {
+        return false;
+    }
+    // The phone field's mask stands at index 3 in every edition.
+    return fieldText.mid(maskPosition(type, vesk), kStars.size()) == kStars &&
+           fieldText != encryptLastAccount(remembered, type, vesk);
+}
