@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QJsonValue>
 #include <QString>
 
@@ -31,11 +32,15 @@ public:
     using Check = std::function<bool(const QJsonValue& value, QString* error)>;
     // Acts on one request; may change the answer.
     using Apply = std::function<void(const SimRequest& request, const QJsonValue& value, SimAnswer& answer)>;
+    // Runs first, before any delay or file: may hand back a whole other response to carry out
+    // instead of this one (true), for answers that depend on what the request carries.
+    using Select = std::function<bool(const SimRequest& request, const QJsonValue& value, QJsonObject* response)>;
 
     struct Key {
         QString name;
         Check check;
         Apply apply;
+        Select select;
     };
 
     static void add(const Key& key);
@@ -46,6 +51,10 @@ public:
 struct SimKeyRegistrar {
     SimKeyRegistrar(const QString& name, SimKeys::Check check, SimKeys::Apply apply)
     {
-        SimKeys::add({name, std::move(check), std::move(apply)});
+        SimKeys::add({name, std::move(check), std::move(apply), {}});
+    }
+    SimKeyRegistrar(const QString& name, SimKeys::Check check, SimKeys::Select select)
+    {
+        SimKeys::add({name, std::move(check), {}, std::move(select)});
     }
 };

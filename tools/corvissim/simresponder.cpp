@@ -121,8 +121,24 @@ void SimResponder::hold(int fd)
     held_.push_back(fd);
 }
 
-void SimResponder::execute(const SimRequest& request, const QJsonObject& response, int fd)
+void SimResponder::execute(const SimRequest& request, const QJsonObject& chosen, int fd)
 {
+    QJsonObject response = chosen;
+    // A selecting key may hand over another response, which may select again (a few levels at most).
+    for (int depth = 0; depth < 8; ++depth) {
+        bool replaced = false;
+        for (const SimKeys::Key& key : SimKeys::all()) {
+            QJsonObject other;
+            if (key.select && response.contains(key.name) && key.select(request, response.value(key.name), &other)) {
+                response = other;
+                replaced = true;
+                break;
+            }
+        }
+        if (!replaced) {
+            break;
+        }
+    }
     if (!pause(response.value(QStringLiteral("delayMs")).toInt(0))) {
         if (fd >= 0) {
             ::close(fd);
