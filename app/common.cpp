@@ -139,6 +139,16 @@ QString Common::csSoftName()
 QString Common::version() { return readString(sysCfgPath(), "about", "version", 256); }
 QString Common::company() { return readString(sysCfgPath(), "about", "company", 256); }
 QString Common::customProject() { return g_customProject.get(sysCfgPath(), "Mervasso", "customProject", 256); }
+bool Common::isProject(const char* id)
+{
+    return customProject() == QLatin1String(id);
+}
+
+bool Common::isVeskProject()
+{
+    return isProject(PROJECT_VESK_UOS) || isProject(PROJECT_VESK_KYLIN);
+}
+
 QString Common::browser() { return readString(sysCfgPath(), "functions", "browser", 512); }
 QString Common::kavItsm() { return readString(sysCfgPath(), "functions", "kavItsm", 512); }
 int Common::closeTrayRemind() { return readInt(sysCfgPath(), "functions", "closetrayremind", 0); }
@@ -292,9 +302,7 @@ bool Common::usableBrowser(QString& out)
 bool Common::usableBrowser(QString& out, const CommandRunner& run)
 {
     QString candidate = browser();
-    const QString project = customProject();
-    if ((project == QLatin1String(PROJECT_VESK_UOS) || project == QLatin1String(PROJECT_VESK_KYLIN))
-        && !QFileInfo::exists(candidate)) {
+    if (isVeskProject() && !QFileInfo::exists(candidate)) {
         LOG(INFO) << "syscfg browser not exist, so it's use new version";
         candidate = QStringLiteral("/opt/apps/com.vesk.browser/Program/browser-entry");
     }

@@ -40,6 +40,9 @@ public:
     static QString version();
     static QString company();
     static QString customProject();
+    // Whether the custom project is `id` (one of the PROJECT_ ids above), and the two vesk editions.
+    static bool isProject(const char* id);
+    static bool isVeskProject();
     static QString browser();
     static QString kavItsm();
     static int closeTrayRemind();

@@ -18,3 +18,12 @@ enum cs_ret_status {
     CS_RET_LOGIN_26 = 26,
     CS_RET_ROMOTE_LOGIN_WARN = 27,
 };
+
+// Statuses of a pushed dynamic-authorization notice (SReqDynamicAuth, the message's argument).
+// 0 (CS_RET_SUCCESS) is a fresh assessment that leaves every application open.
+enum cs_dynamic_status {
+    CS_RET_DYNAMIC_STOP_ALL_APP = 28,   // every application is stopped
+    CS_RET_DYNAMIC_STOP_SPEC_APP = 29,  // the applications of dynamicAuthResponse.json are stopped
+    CS_RET_DYNAMIC_AUTH_AGAIN = 30,     // the user must authenticate again (type in the same file)
+    CS_RET_DYNAMIC_NOT_OPEN = 31,       // dynamic authorization is not in use
+};

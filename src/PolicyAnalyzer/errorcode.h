@@ -97,6 +97,12 @@ enum ErrorCode {
     LOGIN_AUDIT_JSON_PARSE_ERROR = 4402,  // 0x1132
     LOGIN_AUDIT_NO_LIST = 0x1133,
 
+    // informList.json and vesk_informList.json (the notification centre)
+    INFORM_LIST_JSON_NOT_EXIST = 0x1160,
+    INFORM_LIST_JSON_OPEN_ERROR = 0x1161,
+    INFORM_LIST_JSON_PARSE_ERROR = 0x1162,
+    INFORM_LIST_NO_LIST = 0x1163,
+
     // dynamicAuthResponse.json
     DYNAMIC_AUTH_RESPONSE_JSON_NOT_EXIST = 0x1150,
     DYNAMIC_AUTH_RESPONSE_JSON_OPEN_ERROR = 0x1151,

@@ -218,6 +218,11 @@ const DocumentSpec kDeviceBind{"ini/devicebind.json", DEVICE_BIND_JSON_NOT_EXIST
                                DEVICE_BIND_JSON_OPEN_ERROR, DEVICE_BIND_JSON_PARSE_ERROR};
 const DocumentSpec kLoginAudit{"ini/loginAudit.json", LOGIN_AUDIT_JSON_NOT_EXIST, "LOGIN_AUDIT_JSON not exist!",
                                LOGIN_AUDIT_JSON_OPEN_ERROR, LOGIN_AUDIT_JSON_PARSE_ERROR};
+const DocumentSpec kInformList{"ini/informList.json", INFORM_LIST_JSON_NOT_EXIST, "INFORM_LIST_JSON not exist!",
+                               INFORM_LIST_JSON_OPEN_ERROR, INFORM_LIST_JSON_PARSE_ERROR};
+const DocumentSpec kVeskInformList{"ini/vesk_informList.json", INFORM_LIST_JSON_NOT_EXIST,
+                                   "VESK_INFORM_LIST_JSON not exist!", INFORM_LIST_JSON_OPEN_ERROR,
+                                   INFORM_LIST_JSON_PARSE_ERROR};
 
 bool isVeskEdition()
 {
@@ -489,6 +494,7 @@ void PolicyAnalyzer::registerMetaTypes()
     qRegisterMetaType<SDeviceBindInfo>("SDeviceBindInfo");
     qRegisterMetaType<st_deviceBindList>("st_deviceBindList");
     qRegisterMetaType<st_loginAuditItem>("st_loginAuditItem");
+    qRegisterMetaType<st_inform>("st_inform");
 }
 
 namespace {
@@ -1376,4 +1382,49 @@ bool PolicyAnalyzer::readLoginAudit(QList<st_loginAuditItem>& items)
     static const char* const keys[] = {"action_time", "auth_type", "client_ip", "client_mac", "description"};
     items = readRows<st_loginAuditItem>(list.toArray(), fields, keys);
     return run.succeed();
+}
+
+namespace {
+
+bool readInforms(ReaderRun& run, const DocumentSpec& spec, QList<st_inform>& items)
+{
+    items.clear();
+    QJsonObject root;
+    if (!run.loadFile(spec) || !run.object(root)) {
+        return run.fail();
+    }
+    const QJsonValue list = root.value(QLatin1String("data")).toObject().value(QLatin1String("list"));
+    if (!list.isArray()) {
+        return run.fail(INFORM_LIST_NO_LIST);
+    }
+    static QString st_inform::*const fields[] = {&st_inform::id, &st_inform::title, &st_inform::content,
+                                                  &st_inform::time};
+    static const char* const keys[] = {"id", "title", "content", "time"};
+    for (const QJsonValue& value : list.toArray()) {
+        const QJsonObject element = value.toObject();
+        if (element.isEmpty()) {
+            continue;
+        }
+        st_inform item;
+        for (size_t i = 0; i < std::size(fields); ++i) {
+            item.*fields[i] = text(element, QLatin1String(keys[i]));
+        }
+        item.isRead = integer(element, QLatin1String("read"));
+        items.append(item);
+    }
+    return run.succeed();
+}
+
+}  // namespace
+
+bool PolicyAnalyzer::readInformList(QList<st_inform>& items)
+{
+    ReaderRun run("readInformList", ErrorExit::AfterFound);
+    return readInforms(run, kInformList, items);
+}
+
+bool PolicyAnalyzer::readInformListForVesk(QList<st_inform>& items)
+{
+    ReaderRun run("readInformListForVesk", ErrorExit::AfterFound);
+    return readInforms(run, kVeskInformList, items);
 }

@@ -8,6 +8,7 @@
 #include "src/PolicyAnalyzer/st_bindingdevice.h"
 #include "src/PolicyAnalyzer/st_carousel.h"
 #include "src/PolicyAnalyzer/st_dynamicauthresult.h"
+#include "src/PolicyAnalyzer/st_inform.h"
 #include "src/PolicyAnalyzer/st_loginaudititem.h"
 #include "src/PolicyAnalyzer/st_netmode.h"
 #include "src/PolicyAnalyzer/st_operationenv.h"
@@ -95,6 +96,13 @@ public:
     bool readDeviceBindInfo(st_deviceBindList& bindList);
     // ini/loginAudit.json; `items` cleared first.
     bool readLoginAudit(QList<st_loginAuditItem>& items);
+
+    // The notification centre's message list, ini/informList.json (the vesk editions keep theirs in
+    // ini/vesk_informList.json): {"data": {"list": [{"id", "title", "content", "time": strings,
+    // "read": number}]}}. `items` cleared first; entries that are not objects or are empty are
+    // skipped.
+    bool readInformList(QList<st_inform>& items);
+    bool readInformListForVesk(QList<st_inform>& items);
 
 private:
     PolicyAnalyzer();

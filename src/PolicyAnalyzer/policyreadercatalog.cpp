@@ -143,6 +143,8 @@ QVector<PolicyReaderEntry> makeCatalog()
     all.append(fileReader("readDeviceBindInfo:st_deviceBindList", "ini/devicebind.json",
                           static_cast<BindList>(&PolicyAnalyzer::readDeviceBindInfo)));
     all.append(fileReader("readLoginAudit", "ini/loginAudit.json", &PolicyAnalyzer::readLoginAudit));
+    all.append(fileReader("readInformList", "ini/informList.json", &PolicyAnalyzer::readInformList));
+    all.append(fileReader("readInformListForVesk", "ini/vesk_informList.json", &PolicyAnalyzer::readInformListForVesk));
     return all;
 }
 

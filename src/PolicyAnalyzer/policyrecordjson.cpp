@@ -210,3 +210,8 @@ QJsonObject PolicyRecordJson::toJson(const st_loginAuditItem& item)
             {"client_mac", item.client_mac},
             {"description", item.description}};
 }
+
+QJsonObject PolicyRecordJson::toJson(const st_inform& item)
+{
+    return {{"id", item.id}, {"title", item.title}, {"content", item.content}, {"time", item.time}, {"read", item.isRead}};
+}

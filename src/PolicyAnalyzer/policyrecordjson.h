@@ -36,6 +36,7 @@ public:
     static QJsonObject toJson(const st_deviceBindList& bindList);
     static QJsonObject toJson(const st_deviceBindRow& row);
     static QJsonObject toJson(const st_loginAuditItem& item);
+    static QJsonObject toJson(const st_inform& item);
 
     template <class Record>
     static QJsonArray toJson(const QList<Record>& list)

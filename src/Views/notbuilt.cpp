@@ -1,0 +1,12 @@
+#include "src/Views/notbuilt.h"
+
+#include "corviscommon/logging.h"
+
+void logNotBuilt(const char* operation, const QString& detail)
+{
+    if (detail.isEmpty()) {
+        LOG(WARNING) << "FUNC(" << operation << ") not built yet";
+    } else {
+        LOG(WARNING) << "FUNC(" << operation << ") not built yet, " << detail;
+    }
+}
