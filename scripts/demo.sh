@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Runs the demo: the workbench under a fresh CORVISBENCH_PREFIX with the demo configuration, with
 # the simulated sibling services (corvissim, built-in demo scenario) on their sockets beside it.
-# With $DISPLAY set it runs on that display until the window is closed from the tray or Ctrl-C;
-# without one it starts Xvfb with trayer as the system tray, waits for the window, writes a
-# screenshot and prints its path.
+# With $DISPLAY set it runs on that display until the window is closed from the tray or Ctrl-C
+# (in another shell, with the printed prefix: corvissim push --code 0x0300 logs in, 0x0310 shows
+# the window, 0x0311 ends the workbench). Without one it starts Xvfb with trayer as the system
+# tray and writes screenshots of the login page, of the work area after a pushed login, and of
+# the message centre, and prints their paths.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -59,10 +61,30 @@ read -r -t 20 number < "$prefix/displayfd"
 export DISPLAY=":$number"
 trayer --edge top --align right --widthtype pixel --width 120 --height 24 > /dev/null 2>&1 &
 pids+=($!)
-for _ in $(seq 1 100); do
-  xprop -root _NET_SUPPORTED > /dev/null 2>&1 && xdotool search --classname trayer > /dev/null 2>&1 && break
+# The workbench waits in 2 s steps for a system tray: start it once trayer owns the tray selection.
+tray_up() {
+  python3 - <<'PY'
+import ctypes, sys
+x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
+x11.XOpenDisplay.restype = ctypes.c_void_p
+x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x11.XInternAtom.restype = ctypes.c_ulong
+x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x11.XGetSelectionOwner.restype = ctypes.c_ulong
+x11.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+display = x11.XOpenDisplay(None)
+owned = display and x11.XGetSelectionOwner(display, x11.XInternAtom(display, b"_NET_SYSTEM_TRAY_S0", 0))
+sys.exit(0 if owned else 1)
+PY
+}
+for _ in $(seq 1 200); do
+  tray_up && break
   sleep 0.1
 done
+if ! tray_up; then
+  echo "demo: trayer did not take the system tray" >&2
+  exit 1
+fi
 
 build/bin/corvisbench &
 bench=$!
@@ -82,3 +104,40 @@ sleep 1
 shot="$out/01-login-page.png"
 import -display "$DISPLAY" -window root "$shot"
 echo "demo: screenshot of the login page: $shot"
+
+# Waits until corvissim has recorded a request of this type (or gives up after 10 s).
+wait_request() {
+  for _ in $(seq 1 100); do
+    grep -q "\"type\":\"$1\"" "$prefix/sim/requests.jsonl" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  echo "demo: no request $1 reached corvissim" >&2
+  return 1
+}
+wait_visible() {
+  for _ in $(seq 1 100); do
+    xdotool search --onlyvisible --pid "$bench" > /dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "demo: the workbench window did not come up" >&2
+  return 1
+}
+
+# The client service reports the login; the workbench asks for the work area's data and leaves
+# the desktop to the tray until the tray asks for the window.
+build/bin/corvissim push --code 0x0300
+wait_request 0x0106
+wait_request 0x0115
+sleep 1
+build/bin/corvissim push --code 0x0310
+wait_visible
+sleep 1
+shot="$out/02-work-area.png"
+import -display "$DISPLAY" -window root "$shot"
+echo "demo: screenshot of the work area: $shot"
+
+build/bin/corvissim push --code 0x0331
+sleep 1
+shot="$out/03-messages.png"
+import -display "$DISPLAY" -window root "$shot"
+echo "demo: screenshot of the message centre: $shot"

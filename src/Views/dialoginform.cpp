@@ -23,6 +23,7 @@ DialogInform::DialogInform(QWidget* parent) : CustomDialog(parent)
     list_->setObjectName(QStringLiteral("listInform"));
     list_->setWordWrap(true);
     list_->setSelectionMode(QAbstractItemView::NoSelection);
+    list_->setFocusPolicy(Qt::NoFocus);
     list_->setStyleSheet(QStringLiteral("QListWidget{border: none;background-color: white;font-size: 14px;color: #2F2F2F;}"
                                         "QListWidget::item{border-bottom: 1px solid #DCDFE6;padding: 8px;}"));
     layout->addWidget(list_, 1);
@@ -34,6 +35,8 @@ DialogInform::DialogInform(QWidget* parent) : CustomDialog(parent)
     readAll_ = new QPushButton(QStringLiteral("全部已读"), body());
     readAll_->setObjectName(QStringLiteral("btnReadAll"));
     readAll_->setFixedSize(96, 30);
+    readAll_->setStyleSheet(QStringLiteral("QPushButton{border-radius: 4px;background-color: #1AA9FF;color: white;font-size: 14px;}"
+                                           "QPushButton:disabled{background-color: #D1D3D6;color: #8F959E;}"));
     layout->addWidget(readAll_, 0, Qt::AlignRight);
     connect(readAll_, &QPushButton::clicked, this, &DialogInform::onReadAllClicked);
     rebuild();

@@ -155,6 +155,7 @@ void MainWindow::buildWorkArea()
     viewTop_->setMinimumHeight(53);
     workStack_ = new QStackedWidget(workArea_);
     workStack_->setObjectName(QStringLiteral("workStack"));
+    workStack_->setStyleSheet(QStringLiteral("QStackedWidget#workStack{background-color: white;}"));
     grid->addWidget(viewLeft_, 0, 0, 2, 1);
     grid->addWidget(viewTop_, 0, 1);
     grid->addWidget(workStack_, 1, 1);

@@ -1,0 +1,215 @@
+// The top bar: welcome line, refresh, the user menu and its requests, and the notification
+// centre behind the message button, against corvissim.
+
+#include "src/Views/dialoginform.h"
+#include "src/Views/dialogpersonalcenter.h"
+#include "src/Views/viewtop.h"
+#include "src/CustomControl/cusbubblebutton.h"
+#include "support/logcapture.h"
+#include "support/simprocess.h"
+#include "support/testprefix.h"
+#include "testpaths.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+
+class TestViewTop : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void welcome();
+    void buttons();
+    void menu_data();
+    void menu();
+    void messageCentre();
+    void unreadableListKept();
+    void exitClear();
+
+private:
+    int count(const QString& peer, const QString& type) const { return int(sim_->requests(peer, type).size()); }
+    bool writeInforms();
+
+    std::unique_ptr<TestPrefix> prefix_;
+    std::unique_ptr<SimProcess> sim_;
+    std::unique_ptr<ViewTop> top_;
+    LogCapture log_;
+};
+
+bool TestViewTop::writeInforms()
+{
+    return prefix_->writeInstallFile(QStringLiteral("ini/informList.json"),
+                                     readFile(QStringLiteral(CORVIS_TEST_DATA_DIR "/PolicyAnalyzer/readInformList/informs.json")));
+}
+
+void TestViewTop::initTestCase()
+{
+    prefix_ = std::make_unique<TestPrefix>();
+    sim_ = std::make_unique<SimProcess>(prefix_->root());
+    QVERIFY2(sim_->start(), qPrintable(sim_->errorOutput()));
+}
+
+void TestViewTop::init()
+{
+    QVERIFY(prefix_->writeSysCfg("[Mervasso]\ncsmode=1\n"));
+    top_ = std::make_unique<ViewTop>();
+    top_->show();
+    log_.clear();
+}
+
+void TestViewTop::cleanup()
+{
+    top_.reset();
+}
+
+void TestViewTop::welcome()
+{
+    QCOMPARE(top_->welcomeText(), QStringLiteral("欢迎："));
+    top_->setUserName(QStringLiteral("李四"));
+    QCOMPARE(top_->findChild<QLabel*>(QStringLiteral("labelWelcome"))->text(), QStringLiteral("欢迎：李四"));
+}
+
+void TestViewTop::buttons()
+{
+    QSignalSpy refresh(top_.get(), &ViewTop::sendRefresh);
+    QSignalSpy minimize(top_.get(), &ViewTop::sendMinimize);
+    QSignalSpy close(top_.get(), &ViewTop::sendClose);
+    auto* refreshButton = top_->findChild<QPushButton*>(QStringLiteral("btnRefresh"));
+    QTest::mouseClick(refreshButton, Qt::LeftButton);
+    QCOMPARE(refresh.count(), 1);
+    // While a refresh runs the button cannot start another.
+    top_->setRefreshEnabled(false);
+    QVERIFY(top_->isRefreshing());
+    QTest::mouseClick(refreshButton, Qt::LeftButton);
+    QCOMPARE(refresh.count(), 1);
+    top_->setRefreshEnabled(true);
+    QVERIFY(!top_->isRefreshing());
+    QTest::mouseClick(top_->findChild<QPushButton*>(QStringLiteral("btnTopMin")), Qt::LeftButton);
+    QTest::mouseClick(top_->findChild<QPushButton*>(QStringLiteral("btnTopClose")), Qt::LeftButton);
+    QCOMPARE(minimize.count(), 1);
+    QCOMPARE(close.count(), 1);
+}
+
+void TestViewTop::menu_data()
+{
+    QTest::addColumn<QByteArray>("edition");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("peer");
+    QTest::addColumn<QString>("type");
+    QTest::newRow("personal centre") << QByteArray() << "actionPersonalCenter" << "personal center! .." << "" << "";
+    QTest::newRow("resource request") << QByteArray() << "actionApplyFor" << "resource applyfor! .." << "" << "";
+    QTest::newRow("logout") << QByteArray() << "actionLogout" << "logout .." << "corvisclient" << "0x9002";
+    QTest::newRow("logout, kav") << QByteArray("customProject=kav\n") << "actionLogout"
+                                 << "kav request tray check logout ui show!" << "corvistray" << "0x4303";
+}
+
+void TestViewTop::menu()
+{
+    QFETCH(QByteArray, edition);
+    QFETCH(QString, action);
+    QFETCH(QString, line);
+    QFETCH(QString, peer);
+    QFETCH(QString, type);
+    QVERIFY(prefix_->writeSysCfg("[Mervasso]\ncsmode=1\n" + edition));
+    QSignalSpy applyFor(top_.get(), &ViewTop::sendApplyFor);
+    const int logouts = count(QStringLiteral("corvisclient"), QStringLiteral("0x9002"));
+    const int before = peer.isEmpty() ? 0 : count(peer, type);
+    top_->findChild<QAction*>(action)->trigger();
+    QVERIFY(log_.contains(line));
+    QCOMPARE(applyFor.count(), action == QLatin1String("actionApplyFor") ? 1 : 0);
+    QCOMPARE(top_->dialogPersonalCenter()->isVisible(), action == QLatin1String("actionPersonalCenter"));
+    if (!peer.isEmpty()) {
+        QVERIFY(QTest::qWaitFor([&]() { return count(peer, type) > before; }, 10000));
+        QCOMPARE(sim_->requests(peer, type).last().value(QStringLiteral("body")).toString(), QString());
+    }
+    if (peer != QLatin1String("corvisclient")) {
+        // kav logs out only after the tray's confirmation.
+        QTest::qWait(100);
+        QCOMPARE(count(QStringLiteral("corvisclient"), QStringLiteral("0x9002")), logouts);
+    }
+}
+
+void TestViewTop::messageCentre()
+{
+    QVERIFY(writeInforms());
+    DialogInform* inform = top_->dialogInform();
+    auto* bubble = top_->findChild<CusBubbleButton*>(QStringLiteral("btnMessage"));
+    QCOMPARE(bubble->count(), 0);
+    QVERIFY(inform->updateInformList());
+    // m2 unread, m1 read, and the entry whose "read" is not a number counts as unread.
+    QCOMPARE(inform->unreadCount(), 2);
+    QCOMPARE(bubble->bubbleText(), QStringLiteral("2"));
+    auto* list = inform->findChild<QListWidget*>(QStringLiteral("listInform"));
+    QCOMPARE(list->count(), 3);
+    QVERIFY(list->item(0)->text().startsWith(QStringLiteral("系统维护通知")));
+    QVERIFY(list->item(0)->font().bold());
+    QVERIFY(!list->item(1)->font().bold());
+
+    // The message button opens the view.
+    QTest::mouseClick(bubble, Qt::LeftButton);
+    QVERIFY(inform->isVisible());
+
+    // "全部已读" asks the service; the view follows its answer.
+    auto* readAll = inform->findChild<QPushButton*>(QStringLiteral("btnReadAll"));
+    const int before = count(QStringLiteral("corvisclient"), QStringLiteral("0x011e"));
+    QTest::mouseClick(readAll, Qt::LeftButton);
+    QVERIFY(!readAll->isEnabled());
+    QVERIFY(QTest::qWaitFor([&]() { return count(QStringLiteral("corvisclient"), QStringLiteral("0x011e")) > before; }, 10000));
+    QCOMPARE(inform->unreadCount(), 2);
+    inform->readAllFailed();
+    QVERIFY(readAll->isEnabled());
+    inform->markAllRead();
+    QCOMPARE(inform->unreadCount(), 0);
+    QCOMPARE(bubble->count(), 0);
+    QVERIFY(!readAll->isEnabled());
+    QVERIFY(!list->item(0)->font().bold());
+
+    // Asking for the list goes to the service.
+    const int lists = count(QStringLiteral("corvisclient"), QStringLiteral("0x011d"));
+    inform->requestInformList();
+    QVERIFY(QTest::qWaitFor([&]() { return count(QStringLiteral("corvisclient"), QStringLiteral("0x011d")) > lists; }, 10000));
+}
+
+void TestViewTop::unreadableListKept()
+{
+    QVERIFY(writeInforms());
+    DialogInform* inform = top_->dialogInform();
+    QVERIFY(inform->updateInformList());
+    QVERIFY(prefix_->writeInstallFile(QStringLiteral("ini/informList.json"), "{\"data\": [1, 2"));
+    QVERIFY(!inform->updateInformList());
+    QCOMPARE(inform->informs().size(), 3);
+    QCOMPARE(inform->unreadCount(), 2);
+    QVERIFY(log_.contains(QStringLiteral("the message list cannot be read, keep 3"), google::GLOG_WARNING));
+    // No document at all: an empty centre says so.
+    QFile::remove(prefix_->installPath(QStringLiteral("ini/informList.json")));
+    ViewTop fresh;
+    QVERIFY(!fresh.dialogInform()->updateInformList());
+    QVERIFY(!fresh.dialogInform()->findChild<QLabel*>(QStringLiteral("labelNoInform"))->isHidden());
+}
+
+void TestViewTop::exitClear()
+{
+    QVERIFY(writeInforms());
+    top_->setUserName(QStringLiteral("zhang"));
+    QVERIFY(top_->dialogInform()->updateInformList());
+    top_->findChild<QAction*>(QStringLiteral("actionPersonalCenter"))->trigger();
+    top_->showInform();
+    top_->exitClear();
+    QCOMPARE(top_->welcomeText(), QStringLiteral("欢迎："));
+    QCOMPARE(top_->findChild<CusBubbleButton*>(QStringLiteral("btnMessage"))->count(), 0);
+    QVERIFY(top_->dialogInform()->informs().isEmpty());
+    QVERIFY(top_->dialogInform()->isHidden());
+    QVERIFY(top_->dialogPersonalCenter()->isHidden());
+}
+
+QTEST_MAIN(TestViewTop)
+#include "tst_viewtop.moc"
