@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comm/clientreq.h"
+#include "login/pagelogintype.h"
 #include "src/PolicyAnalyzer/st_carousel.h"
 #include "src/PolicyAnalyzer/st_systemtitle.h"
 
@@ -18,12 +19,7 @@ class ClientLoginDialog : public QWidget
 {
     Q_OBJECT
 public:
-    enum PageLoginType {
-        PageLoginAccount = 0,
-        PageLoginPhone = 1,
-        PageLoginQrcode = 2,
-        PageLoginCert = 3,
-    };
+    using PageLoginType = ::PageLoginType;
     enum PageIndex {
         PageLoginTabs = 0,
         PageResetPwd = 1,
