@@ -2,6 +2,7 @@
 
 #include "corviscommon/logging.h"
 #include "corviscommon/productpath.h"
+#include "corviscommon/uniquefd.h"
 #include "corviscommon/utility.h"
 
 #include <cerrno>
@@ -11,25 +12,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Closes a descriptor when leaving the scope.
-class Fd
-{
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd()
-    {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 bool writeAll(int fd, const QByteArray& data)
 {
@@ -87,7 +69,7 @@ bool DownloadStore::write(const QString& path, const QByteArray& data)
     }
     const QByteArray dirBytes = dir.toLocal8Bit();
     corvis::makeDirs(dirBytes.toStdString());
-    Fd dirFd(::open(dirBytes.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    UniqueFd dirFd(::open(dirBytes.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat info {};
     if (dirFd.get() < 0 || ::fstat(dirFd.get(), &info) != 0) {
         LOG(WARNING) << "FUNC(DownloadStore::write) skip file, cannot open folder " << dir << ": " << std::strerror(errno);
@@ -101,7 +83,7 @@ bool DownloadStore::write(const QString& path, const QByteArray& data)
     const QByteArray finalName = (name + QStringLiteral(".png")).toLocal8Bit();
     const QByteArray tempName = QByteArray(".") + finalName + ".part" + QByteArray::number(qint64(::getpid()));
     ::unlinkat(dirFd.get(), tempName.constData(), 0);
-    Fd file(::openat(dirFd.get(), tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    UniqueFd file(::openat(dirFd.get(), tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (file.get() < 0) {
         LOG(WARNING) << "FUNC(DownloadStore::write) cannot create " << path << ": " << std::strerror(errno);
         return false;

@@ -1,5 +1,7 @@
 #include "src/PolicyAnalyzer/documentfile.h"
 
+#include "corviscommon/uniquefd.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -7,24 +9,6 @@
 #include <unistd.h>
 
 namespace {
-
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor()
-    {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 bool isMissing(int error) { return error == ENOENT || error == ENOTDIR; }
 
@@ -40,7 +24,7 @@ DocumentFile::Status DocumentFile::read(const QString& path, QByteArray& bytes)
     }
     // Non-blocking so that a FIFO without a writer cannot hold the open; checked on the open
     // descriptor so that a swap after stat() changes nothing.
-    const Descriptor fd(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const UniqueFd fd(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0) {
         return isMissing(errno) ? Missing : Unreadable;
     }

@@ -84,6 +84,8 @@ private slots:
 
 private:
     bool waitForLog(const QString& text, int timeoutMs = 5000);
+    // Every line of `lines` is in the log, none of `absent`.
+    void expectLog(const QStringList& lines, const QStringList& absent);
     int count(const QString& peer, const QString& type) const { return int(sim_->requests(peer, type).size()); }
     QStringList bodies(const QString& peer, const QString& type) const;
     void setEdition(const QByteArray& extra);
@@ -97,6 +99,16 @@ private:
 bool TestMainWindow::waitForLog(const QString& text, int timeoutMs)
 {
     return QTest::qWaitFor([&]() { return log_->contains(text); }, timeoutMs);
+}
+
+void TestMainWindow::expectLog(const QStringList& lines, const QStringList& absent)
+{
+    for (const QString& line : lines) {
+        QVERIFY2(log_->contains(line), qPrintable(line + QStringLiteral("\n--- log:\n") + log_->text()));
+    }
+    for (const QString& line : absent) {
+        QVERIFY2(!log_->contains(line), qPrintable(line));
+    }
 }
 
 QStringList TestMainWindow::bodies(const QString& peer, const QString& type) const
@@ -382,11 +394,9 @@ void TestMainWindow::clientResults()
     QFETCH(QStringList, lines);
     QFETCH(QStringList, absent);
     window_->onReqClientResult(static_cast<ClientReq>(req), text, failed);
-    for (const QString& line : lines) {
-        QVERIFY2(log_->contains(line), qPrintable(line + QStringLiteral("\n--- log:\n") + log_->text()));
-    }
-    for (const QString& line : absent) {
-        QVERIFY2(!log_->contains(line), qPrintable(line));
+    expectLog(lines, absent);
+    if (QTest::currentTestFailed()) {
+        return;
     }
 }
 
@@ -523,8 +533,9 @@ void TestMainWindow::serverMessages()
     QFETCH(int, arg);
     QFETCH(QStringList, lines);
     window_->onServerMsg(static_cast<ServerReq>(req), text, arg);
-    for (const QString& line : lines) {
-        QVERIFY2(log_->contains(line), qPrintable(line + QStringLiteral("\n--- log:\n") + log_->text()));
+    expectLog(lines, {});
+    if (QTest::currentTestFailed()) {
+        return;
     }
     if (req == SReqOpenAppApprove || req == SReqOpenSandboxApprove) {
         QVERIFY(DialogAppFor::instance()->isVisible());
@@ -577,11 +588,9 @@ void TestMainWindow::spaOutcome()
     QCOMPARE(PageSPA::instance()->isInOauthResetPage(), resetPage);
     window_->onServerMsg(SReqTraySpaLoginResult, text, arg);
     QVERIFY(log_->contains(QStringLiteral("onServerMsg meet SReqTraySpaLoginResult! msg:") + text));
-    for (const QString& line : lines) {
-        QVERIFY2(log_->contains(line), qPrintable(line + QStringLiteral("\n--- log:\n") + log_->text()));
-    }
-    for (const QString& line : absent) {
-        QVERIFY2(!log_->contains(line), qPrintable(line));
+    expectLog(lines, absent);
+    if (QTest::currentTestFailed()) {
+        return;
     }
 }
 
@@ -637,11 +646,9 @@ void TestMainWindow::dynamicAuth()
     // Through the push socket, as the service sends it.
     QCOMPARE(sim_->push(0x0202, status, QString()), 0);
     QVERIFY(waitForLog(QStringLiteral("FUNC(onServerMsg) reqType: 0x40, status: %1").arg(status)));
-    for (const QString& line : lines) {
-        QVERIFY2(log_->contains(line), qPrintable(line + QStringLiteral("\n--- log:\n") + log_->text()));
-    }
-    for (const QString& line : absent) {
-        QVERIFY2(!log_->contains(line), qPrintable(line));
+    expectLog(lines, absent);
+    if (QTest::currentTestFailed()) {
+        return;
     }
     const int position = window_->leftPosition(MainLeftDynamicAuth);
     QCOMPARE(window_->viewLeft()->visibleItems().contains(position), itemShown);
