@@ -4,6 +4,7 @@
 #include "corviscommon/browser.h"
 #include "corviscommon/inifile.h"
 #include "corviscommon/logging.h"
+#include "corviscommon/secretmask.h"
 #include "corviscommon/productpath.h"
 #include "corviscommon/utility.h"
 
@@ -361,15 +362,6 @@ QString quoted(const QString& text)
     return QString::fromStdString(shellQuote(text.toStdString()));
 }
 
-// Single-sign-on tokens ride in the URL; the log gets the command without them.
-QString withoutTokens(const QString& command)
-{
-    static const QRegularExpression token(QStringLiteral("((?:sso_token|access_token|token|ticket)=)[^&'\\s]+"),
-                                          QRegularExpression::CaseInsensitiveOption);
-    QString masked = command;
-    return masked.replace(token, QStringLiteral("\\1***"));
-}
-
 }  // namespace
 
 int Common::openURL(const QString& url)
@@ -381,7 +373,7 @@ int Common::openURL(const QString& url, const CommandRunner& run)
 {
     // Quoting keeps the URL one argument; a leading dash would still make it an option.
     if (url.startsWith(QLatin1Char('-'))) {
-        LOG(ERROR) << "Common::openURL: not a link, refused:" << withoutTokens(url);
+        LOG(ERROR) << "Common::openURL: not a link, refused:" << corvis::maskSecrets(url);
         return -1;
     }
     QString browserCommand;
@@ -397,7 +389,7 @@ int Common::openURL(const QString& url, const CommandRunner& run)
                       .arg(quoted(QStringLiteral("未检测到谷歌浏览器，请检查该软件是否已正确安装")),
                            quoted(corvis::installPathQ(QStringLiteral("resource")) + QStringLiteral("/logo.png")));
     }
-    LOG(INFO) << "Common::openURL:" << withoutTokens(command);
+    LOG(INFO) << "Common::openURL:" << corvis::maskSecrets(command);
     return corvis_station_execute_cmd(command.toLocal8Bit().constData());
 }
 

@@ -3,6 +3,7 @@
 #include "comm/serverreq.h"
 #include "comm/unixclient.h"
 #include "corviscommon/logging.h"
+#include "corviscommon/secretmask.h"
 
 #include <QThread>
 
@@ -68,10 +69,10 @@ void UiComm::start(ClientReq req, const QString& path, Dispose dispose, const QS
         QString extra;
         if (log == ResultLog::WithSubStatus) {
             LOG(INFO) << QStringLiteral("UnixClient code: %1, resMsg: %2, subStatus: %3")
-                             .arg(QString::number(code), resMsg, QString::number(subStatus));
+                             .arg(QString::number(code), corvis::maskSecrets(resMsg), QString::number(subStatus));
             extra = QString::number(subStatus);
         } else {
-            LOG(INFO) << QStringLiteral("UnixClient code: %1, resMsg: %2").arg(QString::number(code), resMsg);
+            LOG(INFO) << QStringLiteral("UnixClient code: %1, resMsg: %2").arg(QString::number(code), corvis::maskSecrets(resMsg));
         }
         if (code == UnixClient::CodeDone) {
             emit sendCommMsg(req, resMsg, extra, false);

@@ -7,6 +7,7 @@
 #include "comm/unixserver.h"
 #include "corviscommon/downloadstore.h"
 #include "corviscommon/logging.h"
+#include "corviscommon/secretmask.h"
 #include "corviscommon/productpath.h"
 #include "login/clientlogindialog.h"
 #include "src/PolicyAnalyzer/policyanalyzer.h"
@@ -455,7 +456,7 @@ void MainWindow::onCommMsg(ClientReq req, QString resMsg, QString extra, bool fa
     if (!loginResult && !isRoutedClientResult(req)) {
         return;
     }
-    LOG(INFO) << QStringLiteral("get message from corvisclient, reqType: %1, resMsg: %2").arg(hexCode(req), resMsg);
+    LOG(INFO) << QStringLiteral("get message from corvisclient, reqType: %1, resMsg: %2").arg(hexCode(req), corvis::maskSecrets(resMsg));
     QString text = resMsg;
     int substatus = extra.toInt();
     if (text == kConnectError) {
