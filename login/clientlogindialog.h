@@ -2,69 +2,180 @@
 
 #include "comm/clientreq.h"
 #include "login/pagelogintype.h"
+#include "login/st_loginlock.h"
 #include "src/PolicyAnalyzer/st_carousel.h"
 #include "src/PolicyAnalyzer/st_systemtitle.h"
 
-#include <QString>
+#include <QHash>
 #include <QWidget>
 
+class CountDown;
+class CusTabWidget;
+class FailureLock;
+class LoggingPage;
+class LoginCredentialPage;
+class LoginLockCountDown;
 class QLabel;
+class QPushButton;
+class QStackedWidget;
+class QTimer;
+class ResetPasswordPage;
 
-// The login surface of the workbench, shown by the main window while the user is not logged in.
-// It offers the login types of the system title on a tab widget, sends one login request per
-// attempt and interprets the result the main window hands back.
+// The login surface of the workbench: account and phone tabs (QR and certificate tabs come from
+// their own pages), the password reset page and the logging page shown while a login finishes.
+// It checks what the user typed, sends one login request through UiComm and turns the result
+// into tips, second steps, locks or the jump to the work area. One instance, never destroyed.
 //
-// Children: "labelSoftName".
+// Children: "tabWidgetLogin", "stackLogin" (0 login tabs, 1 reset, 2 logging), "stackLoading"
+// (0 loading picture, 1 tabs), "pageAccount", "pagePhone", "pageReset", "pageLogging",
+// "btnBackVersion", "btnLoginMin", "btnLoginClose", "veskloginreminderwidget" (while shown).
 class ClientLoginDialog : public QWidget
 {
     Q_OBJECT
 public:
+    // The login types are shared with the helpers that need no widgets (login/pagelogintype.h).
     using PageLoginType = ::PageLoginType;
-    enum PageIndex {
-        PageLoginTabs = 0,
-        PageResetPwd = 1,
-        PageLogging = 2,
-    };
+    static constexpr PageLoginType PageLoginAccount = ::PageLoginAccount;
+    static constexpr PageLoginType PageLoginPhone = ::PageLoginPhone;
+    static constexpr PageLoginType PageLoginQrcode = ::PageLoginQrcode;
+    static constexpr PageLoginType PageLoginCert = ::PageLoginCert;
+    enum PageIndex { PageLoginTabs = 0, PageResetPwd = 1, PageLogging = 2 };
 
     static ClientLoginDialog* instance();
 
     // Asks the client service for the system title (75); `attempt` counts the main window's
     // retries after a failed query (0 for a first query).
     void querySystemTitle(int attempt);
-    // The service has answered the query: read the system title and build the login tabs.
-    void handleSystemTitle();
     const st_systemTitle& systemTitle() const { return systemTitle_; }
-
     // The service has answered the carousel query (90): read its settings document.
     bool updateCarousel();
     const st_carousel& carousel() const { return carousel_; }
+    // A fresh login page (after logout or a passed SPA): the login tabs, idle, no lock running.
+    void initLoginDialog();
 
-    // Every result addressed to the login dialog.
-    void onReqClientLoginResult(ClientReq req, QString text, bool isMsgError, int substatus);
-    void setLoginErrorTips(const QString& text, PageLoginType type, const QString& colour);
-    PageLoginType currentLoginType() const;
+    // Validates and sends a login of the account or phone page (types 2 and 3 do nothing).
+    void onBtnLoginClicked(PageLoginType type);
+    void onBtnLoginAuthcodeClicked(PageLoginType type, const QString& text = QString());
+    bool parseLoginResMsg(PageLoginType type, const QString& text);
+    bool parseVeskLoginFile(PageLoginType type);
+    int parseVeskLoginFileStatus(PageLoginType type);
+    void setPageLoginStatus(PageLoginType type, bool logging, bool clear);
+    void setPageLoggingStatus(bool ing, int status);
+    void showLogging(int status);
     void hideLogging();
     void resultAfterAccessLogin(int state, const QString& text);
-    void onRecoverLoginBtn(ClientReq req);
     void spaAutoFill(const QString& user, const QString& password);
-    // kav: true when the account and the password field are both filled.
-    bool loginAuthCodeVaildtyCheckKAV() const;
-    void showDiskSpaceLack();
-    void changeBackVersionBtnStatus(bool enable);
-    // Back to the login state.
     void logout();
     void exitClear();
-    // A fresh login page (after logout or a passed SPA).
-    void initLoginDialog();
+    void closeLoginLock();
+    void showDiskSpaceLack();
+    bool loginAuthCodeVaildtyCheckKAV() const;
+    static bool isFirstInstall();
+    static QString getEpochTime();
+    void handleSystemTitle();
+    void showLoginPage(const st_systemTitle& title);
+    void showDialogAccess();
+    void changeBackVersionBtnStatus(bool enabled);
+    void setTabWidgetLoginEnabled(bool enabled);
+    void setTabWidgetLoginEnabled(PageLoginType type);
+    void setLastAccount(PageLoginType type);
+    void setLoginErrorTips(const QString& text, PageLoginType type, const QString& colour);
+    void setAuthcodeVisible(bool visible, bool alsoPhone = false);
+    void setAuthCodeText(PageIndex page, bool running, PageLoginType type);
+
+    // Code answers and failure locks.
+    void parseLoginAuthCodeResMsg(PageLoginType type, const QString& text);
+    bool parseLoginAuthCodeJson(PageLoginType type, const QString& text, int& seconds);
+    void handleCodeCheckFail(const QString& text, PageLoginType type);
+    void handleCodeCheckFail1(const QString& text, PageLoginType type);
+    void handleRestPswCodeCheckFail(const QString& text);
+    bool saveBase64Imgae(const QString& path);
+
+    // Reset page.
+    void addResetPage();
+    void clearResetPage();
+    void setResetErrorTips(const QString& text, bool error);
+    void setPageResetStatus(bool submitting, bool clear);
+    bool resetAuthCodeVaildtyCheck(QString& msg);
+    void parseResetAuthCodeResMsg(const QString& text);
+    void parseResetResMsg(const QString& text);
+
+    // The main window's login state: the system title builds the tabs only while offline.
+    void setOnline(bool online) { online_ = online; }
+    int authMode() const { return authMode_; }
+    int validateCodeType() const { return validateCodeType_; }
+    int reminderAccepted() const { return reminderAccepted_; }
+    const st_loginLock& loginLock() const;
+    LoginCredentialPage* page(PageLoginType type) const;
+    PageLoginType currentLoginType() const;
+
+public slots:
+    void onReqClientLoginResult(ClientReq req, QString text, bool isMsgError, int substatus);
+    void onRecoverLoginBtn(ClientReq req);
+    void onCloseAccessCheckResult();
+    void onBackVersionBtn();
+    void onBtnRemAccountClicked(PageLoginType type);
+    void slot_btn_reset_authcode_clicked();
+    void slot_btn_reset_clicked();
+    void editingFinishedPasswd();
+    void editingFinishedPasswdRe();
 
 signals:
     void sendReqClientLogin(ClientReq req, QString text);
     void sendJumpToMain();
     void sendWindowsChange(int change);
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     ClientLoginDialog();
+    void buildUi();
+    void handleLoginRows(char rows, ClientReq req, const QString& text, bool isMsgError, int substatus,
+                         PageLoginType type);
+    void loginSucceeded();
+    QString loginAuthCodeVaildtyCheck(PageLoginType type);
+    QString realAccount(PageLoginType type) const;
+    void handleSmsInit(const QString& text, bool isMsgError);
+    void startFailureLock(int page, int kind, const QString& text);
+    void refreshCodeButton(PageLoginType type);
+    void refreshResetCodeButton();
+    void askReminder(PageLoginType type, const QString& text);
+    void showCommonResult(int status, ClientReq req);
+    bool isVesk() const;
+    QString theme() const;
 
+    int authMode_ = 0;
+    int validateCodeType_ = 0;
+    int reminderAccepted_ = 0;
+    bool online_ = false;
     st_systemTitle systemTitle_;
     st_carousel carousel_;
+    bool accountImageInUse_ = false;
+    bool phoneImageInUse_ = false;
+    QString lastAccount_;
+    QString lastPhone_;
+    QString authImage_;
+    QHash<int, PageLoginType> tabTypes_;
+
+    QStackedWidget* outer_ = nullptr;
+    QStackedWidget* loading_ = nullptr;
+    CusTabWidget* tabs_ = nullptr;
+    LoginCredentialPage* accountPage_ = nullptr;
+    LoginCredentialPage* phonePage_ = nullptr;
+    QWidget* qrPage_ = nullptr;
+    QWidget* certPage_ = nullptr;
+    ResetPasswordPage* resetPage_ = nullptr;
+    LoggingPage* loggingPage_ = nullptr;
+    QPushButton* backVersion_ = nullptr;
+    QPushButton* minButton_ = nullptr;
+    QPushButton* closeButton_ = nullptr;
+
+    QTimer* systemTitleTimer_ = nullptr;
+    CountDown* accountCodeCountDown_ = nullptr;
+    LoginLockCountDown* loginLockCountDown_ = nullptr;
+    QTimer* qrHeartbeatTimer_ = nullptr;
+    CountDown* phoneCodeCountDown_ = nullptr;
+    CountDown* resetCodeCountDown_ = nullptr;
+    FailureLock* failureLocks_[3] = {nullptr, nullptr, nullptr};
 };

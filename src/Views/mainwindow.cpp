@@ -949,6 +949,7 @@ void MainWindow::updateLoginState(ServerReq req)
     if (req == SReqUpline) {
         LOG(INFO) << "==========updateLoginState SReqUpline happen!";
         loginState_ = LoginOnline;
+        login_->setOnline(true);
         viewTop_->setUserName(Common::userName());
         deviceInfo_->onLoginStateChanged(loginState_, SDeviceInfo{Common::userName()});
         if (!viewTop_->isRefreshing()) {
@@ -984,6 +985,7 @@ void MainWindow::updateLoginState(ServerReq req)
 
     LOG(INFO) << "==========updateLoginState SReqDownline happen!";
     loginState_ = LoginOffline;
+    login_->setOnline(false);
     portal_->setDynamicAuthTips(QStringLiteral("动态授权评估中，请等待评估完成后再访问应用"));
     login_->logout();
     viewTop_->exitClear();
