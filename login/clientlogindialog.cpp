@@ -373,6 +373,14 @@ void ClientLoginDialog::showLoginPage(const st_systemTitle& title)
     setLastAccount(PageLoginAccount);
     setLastAccount(PageLoginPhone);
     loading_->setCurrentIndex(1);
+    // The user starts typing where the current tab asks first.
+    const PageLoginType current = currentLoginType();
+    if (current == PageLoginAccount || current == PageLoginPhone) {
+        LoginCredentialPage* p = page(current);
+        (p->accountEdit()->text().isEmpty() ? static_cast<QWidget*>(p->accountEdit())
+                                            : static_cast<QWidget*>(p->passwordEdit()))
+            ->setFocus();
+    }
 }
 
 void ClientLoginDialog::setTabWidgetLoginEnabled(bool enabled)
@@ -466,6 +474,10 @@ bool ClientLoginDialog::loginAuthCodeVaildtyCheckKAV() const
 
 void ClientLoginDialog::setLoginErrorTips(const QString& text, PageLoginType type, const QString& colour)
 {
+    // Tips carry the service's texts, never what the user typed.
+    if (!text.isEmpty()) {
+        LOG(INFO) << "FUNC(setLoginErrorTips) type: " << static_cast<int>(type) << ", tip: " << text;
+    }
     page(type)->setTip(text, colour);
 }
 
