@@ -187,7 +187,7 @@ void ClientLoginDialog::buildUi()
 
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("widgetLoginPanel"));
-    panel->setFixedWidth(420);
+    panel->setFixedSize(420, 520);
     panel->setStyleSheet(QStringLiteral("#widgetLoginPanel { background: white; border-radius: 8px; }"));
     auto* panelLayout = new QVBoxLayout(panel);
     panelLayout->addWidget(outer_);
@@ -215,7 +215,7 @@ void ClientLoginDialog::buildUi()
     auto* body = new QHBoxLayout;
     body->setContentsMargins(40, 10, 40, 30);
     body->addLayout(left, 1);
-    body->addWidget(panel);
+    body->addWidget(panel, 0, Qt::AlignVCenter);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 6, 10, 6);
     layout->addLayout(titleBar);
@@ -1196,6 +1196,7 @@ void ClientLoginDialog::parseLoginAuthCodeResMsg(PageLoginType type, const QStri
             phoneImageInUse_ = saveBase64Imgae(ImageCode::phoneImagePath());
         } else if (parseLoginAuthCodeJson(type, text, seconds)) {
             phoneCodeCountDown_->start(seconds);
+            phonePage_->codeEdit()->setFocus();
         }
         refreshCodeButton(type);
         return;
@@ -1210,6 +1211,7 @@ void ClientLoginDialog::parseLoginAuthCodeResMsg(PageLoginType type, const QStri
         }
     } else if (parseLoginAuthCodeJson(type, text, seconds)) {
         accountCodeCountDown_->start(seconds);
+        accountPage_->codeEdit()->setFocus();
     }
     refreshCodeButton(type);
 }

@@ -62,11 +62,13 @@ ResetPasswordPage::ResetPasswordPage(QWidget* parent)
     for (QLineEdit* edit : {static_cast<QLineEdit*>(user_), static_cast<QLineEdit*>(idCard_),
                             static_cast<QLineEdit*>(password_), static_cast<QLineEdit*>(repeat_)}) {
         edit->setFixedHeight(36);
+        edit->setTextMargins(6, 0, 6, 0);
         edit->setStyleSheet(kIdleBorder);
         layout->addWidget(edit);
     }
     layout->addWidget(rule);
     code_->setFixedHeight(36);
+    code_->setTextMargins(6, 0, 6, 0);
     code_->setStyleSheet(kIdleBorder);
     auto* codeRow = new QHBoxLayout;
     codeRow->addWidget(code_, 1);

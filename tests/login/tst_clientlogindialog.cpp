@@ -21,7 +21,11 @@
 #include "support/simprocess.h"
 #include "support/testprefix.h"
 
+#include <QBuffer>
 #include <QCheckBox>
+#include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -140,6 +144,13 @@ private slots:
     void resetResults();
     void returnKey();
     void recoverLoginButton();
+    void veskSecondStep();
+    void veskStepFailure6638();
+    void accessLoginResults_data();
+    void accessLoginResults();
+    void logoutAndDiskSpace();
+    void versionRollback();
+    void titleWhileOnline();
     void hungLoginGivesButtonBack();
     void demoPaths_data();
     void demoPaths();
@@ -820,6 +831,147 @@ void TestClientLoginDialog::recoverLoginButton()
     QVERIFY(log.contains("FUNC(onRecoverLoginBtn) need to login again."));
     QVERIFY(accountPage()->loginButton()->isEnabled());
     QCOMPARE(accountPage()->loginButton()->text(), QStringLiteral("登    录"));
+}
+
+namespace {
+
+QString pngDataUrl()
+{
+    QImage image(20, 10, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64());
+}
+
+}  // namespace
+
+void TestClientLoginDialog::veskSecondStep()
+{
+    loadTitle(kTitleBoth, "vesk-uos-4.19.71");
+    QJsonObject result{{"sendSmsMsg", "验证码已发送至138****5678"},
+                       {"smsSendCodeButtonTime", 45},
+                       {"iSendSmsTimeInterval", "50"},
+                       {"iUserSmsLockWaitTime", "55"},
+                       {"authImage", pngDataUrl()}};
+    QVERIFY(prefix_->writeInstallFile("ini/login.json",
+                                      QJsonDocument(QJsonObject{{"status", 2001}, {"result", result}}).toJson()));
+    typeInto(accountPage(), "zs01", "Kq9z!mA2");
+    QTest::mouseClick(accountPage()->loginButton(), Qt::LeftButton);
+    QCOMPARE(sentRequests().first().first, int(CReqClientLoginAuthCode83));
+    dialog()->onReqClientLoginResult(CReqClientLoginAuthCode83, "需要二次认证", false, 7);
+    QCOMPARE(accountPage()->step(), 2);
+    QVERIFY(accountPage()->loginButton()->isEnabled());
+    QCOMPARE(accountPage()->tipLabel()->text(), QStringLiteral("验证码已发送至138****5678"));
+    QCOMPARE(accountPage()->tipLabel()->tipColour(), QStringLiteral("#4AB793"));
+    auto* countDown = dialog()->findChild<CountDown*>("accountCodeCountDown");
+    QCOMPARE(countDown->remaining(), 55);
+    QCOMPARE(QImage(prefix_->installPath("cache/imageCode.png")).size(), QSize(20, 10));
+    countDown->stop();
+    // With the count-down over the button shows the stored image code.
+    QVERIFY(accountPage()->codeButton()->text().isEmpty());
+    QVERIFY(!accountPage()->codeButton()->icon().isNull());
+    // Step 2 sends the code and the bind flag.
+    typeInto(accountPage(), "zs01", "Kq9z!mA2", "8899");
+    QTest::mouseClick(accountPage()->loginButton(), Qt::LeftButton);
+    QCOMPARE(sentRequests().last().first, int(CReqClientLogin85));
+    QCOMPARE(withEpoch(sentRequests().last().second, 2), QStringLiteral("zs01\nKq9z!mA2\nEPOCH\n8899\n02\n0"));
+}
+
+void TestClientLoginDialog::veskStepFailure6638()
+{
+    loadTitle(kTitleBoth, "vesk-uos-4.19.71");
+    QVERIFY(prefix_->writeInstallFile("ini/login.json", R"({"status":6638,"msg":"x"})"));
+    accountPage()->setStep(2);
+    typeInto(accountPage(), "zs01", "Kq9z!mA2", "12");
+    QTest::mouseClick(accountPage()->loginButton(), Qt::LeftButton);
+    dialog()->onReqClientLoginResult(CReqClientLogin85, "验证码已失效", true, 0);
+    QCOMPARE(accountPage()->step(), 1);
+    QVERIFY(accountPage()->codeEdit()->text().isEmpty());
+    QCOMPARE(accountPage()->tipLabel()->text(), QStringLiteral("验证码已失效"));
+    QCOMPARE(dialog()->focusWidget(), static_cast<QWidget*>(accountPage()->passwordEdit()));
+}
+
+void TestClientLoginDialog::accessLoginResults_data()
+{
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("jump");
+    QTest::addColumn<int>("outer");
+    QTest::addColumn<QString>("tip");
+    QTest::newRow("2 failed check") << 2 << "" << false << 2 << "";
+    QTest::newRow("4 passed") << 4 << "ok" << true << 0 << "";
+    QTest::newRow("5 refused") << 5 << "接入检查未通过" << false << 0 << "接入检查未通过";
+    QTest::newRow("6 refused") << 6 << "接入超时" << false << 0 << "接入超时";
+    QTest::newRow("other ignored") << 9 << "x" << false << 2 << "";
+}
+
+void TestClientLoginDialog::accessLoginResults()
+{
+    QFETCH(int, state);
+    QFETCH(QString, text);
+    QFETCH(bool, jump);
+    QFETCH(int, outer);
+    QFETCH(QString, tip);
+    loadTitle(kTitleBoth);
+    QVERIFY(prefix_->writeInstallFile("ini/login.json", R"({"status":2000})"));
+    dialog()->onReqClientLoginResult(CReqClientLogin76, "3", false, 0);
+    QCOMPARE(outerIndex(), 2);
+    QSignalSpy jumped(dialog(), &ClientLoginDialog::sendJumpToMain);
+    dialog()->resultAfterAccessLogin(state, text);
+    QCOMPARE(jumped.size(), jump ? 1 : 0);
+    QCOMPARE(outerIndex(), outer);
+    QCOMPARE(accountPage()->tipLabel()->text(), tip);
+}
+
+void TestClientLoginDialog::logoutAndDiskSpace()
+{
+    loadTitle(kTitleBoth);
+    phonePage()->setStep(2);
+    dialog()->onReqClientLoginResult(CReqClientLogin76, R"({"restTime":9,"failCount":1,"msg":"m"})", false, 21);
+    dialog()->showLogging(0);
+    dialog()->logout();
+    QCOMPARE(outerIndex(), 0);
+    QCOMPARE(phonePage()->step(), 1);
+    QVERIFY(!dialog()->findChild<LoginLockCountDown*>()->isRunning());
+    dialog()->showDiskSpaceLack();
+    QCOMPARE(accountPage()->tipLabel()->text(), QStringLiteral("无法创建安全工作台，请清理磁盘空间后重新登录！"));
+    QCOMPARE(accountPage()->tipLabel()->tipColour(), kError);
+}
+
+void TestClientLoginDialog::versionRollback()
+{
+    auto* button = dialog()->findChild<QPushButton*>("btnBackVersion");
+    LogCapture log;
+    CusMessageBox::setNextAnswer(CusMessageBox::Confirm);
+    dialog()->onBackVersionBtn();
+    QVERIFY(log.contains("file is not exist! path" + prefix_->installPath("update/bak/corvis_update.zip")));
+    QVERIFY(button->isEnabled());
+    QVERIFY(prefix_->writeInstallFile("update/bak/corvis_update.zip", "zip"));
+    CusMessageBox::setNextAnswer(CusMessageBox::Cancel);
+    dialog()->onBackVersionBtn();
+    QVERIFY(button->isEnabled());
+    CusMessageBox::setNextAnswer(CusMessageBox::Confirm);
+    dialog()->onBackVersionBtn();
+    QVERIFY(!button->isEnabled());
+    QCOMPARE(button->text(), QStringLiteral("正在检查版本回退"));
+    QVERIFY(log.contains("clientLoginDialog send msg to corvisupdatesrv to backVersion!"));
+    dialog()->changeBackVersionBtnStatus(true);
+    QVERIFY(button->isEnabled());
+    QCOMPARE(button->text(), QStringLiteral("版本回退"));
+}
+
+void TestClientLoginDialog::titleWhileOnline()
+{
+    loadTitle(kTitleBoth);
+    dialog()->setOnline(true);
+    QVERIFY(prefix_->writeInstallFile("ini/systemTitle.json", kTitleAccount));
+    dialog()->handleSystemTitle();
+    dialog()->setOnline(false);
+    QCOMPARE(dialog()->findChild<CusTabWidget*>("tabWidgetLogin")->count(), 2);
+    QCOMPARE(dialog()->systemTitle().loginMenu.size(), 1);
 }
 
 namespace {
