@@ -4,8 +4,8 @@
 # With $DISPLAY set it runs on that display until the window is closed from the tray or Ctrl-C
 # (in another shell, with the printed prefix: corvissim push --code 0x0300 logs in, 0x0310 shows
 # the window, 0x0311 ends the workbench). Without one it starts Xvfb with trayer as the system
-# tray and writes screenshots of the login page, of the work area after a pushed login, and of
-# the message centre, and prints their paths.
+# tray, types into the login page as a person would (a refused password, the reset page, an SMS
+# login), and writes screenshots of each step, of the work area and of the message centre.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -123,21 +123,84 @@ wait_visible() {
   return 1
 }
 
+# Waits until the workbench has shown this tip (it logs every tip it shows).
+wait_tip() {
+  for _ in $(seq 1 100); do
+    grep -q "tip: $1" "$install_root"/log/corvisbench.info.* 2>/dev/null && return 0
+    sleep 0.1
+  done
+  echo "demo: the tip \"$1\" did not appear" >&2
+  return 1
+}
+# A click at a point of the window (the login panel's layout is fixed).
+click_at() {
+  xdotool mousemove --window "$window" "$1" "$2" click 1
+  sleep 0.5
+}
+
+# A person at the login page (the accounts are in the README): a wrong password is refused.
+xdotool windowfocus --sync "$window"
+sleep 0.3
+xdotool type --delay 25 demo
+xdotool key Tab
+xdotool type --delay 25 'Wrong@2024'
+xdotool key Return
+wait_tip "用户名或密码错误"
+sleep 0.5
+shot="$out/02-refused.png"
+import -display "$DISPLAY" -window root "$shot"
+echo "demo: screenshot of a refused password: $shot"
+
+# The reset page, with an identity card number that is too short.
+click_at 845 288
+xdotool type --delay 25 t1001
+xdotool key Tab
+xdotool type --delay 25 110105194912
+click_at 700 256
+xdotool type --delay 25 'Kq9z!mA2'
+click_at 700 302
+xdotool type --delay 25 'Kq9z!mA2'
+click_at 700 421
+sleep 0.5
+shot="$out/03-reset-page.png"
+import -display "$DISPLAY" -window root "$shot"
+echo "demo: screenshot of the reset page: $shot"
+click_at 699 484
+
+# An account with a second factor: the SMS step, the code sent, then the login with the code.
+click_at 700 178
+xdotool key ctrl+a
+xdotool type --delay 25 smsdemo
+xdotool key Tab
+xdotool key ctrl+a
+xdotool type --delay 25 'Corvis@2024'
+xdotool key Return
+wait_request 0x0118
+sleep 1
+click_at 816 297
+wait_request 0x0119
+sleep 1
+shot="$out/04-sms-step.png"
+import -display "$DISPLAY" -window root "$shot"
+echo "demo: screenshot of the SMS step: $shot"
+xdotool type --delay 25 123456
+xdotool key Return
+wait_request 0x011a
+
 # The client service reports the login; the workbench asks for the work area's data and leaves
 # the desktop to the tray until the tray asks for the window.
-build/bin/corvissim push --code 0x0300
 wait_request 0x0106
 wait_request 0x0115
 sleep 1
 build/bin/corvissim push --code 0x0310
 wait_visible
 sleep 1
-shot="$out/02-work-area.png"
+shot="$out/05-work-area.png"
 import -display "$DISPLAY" -window root "$shot"
 echo "demo: screenshot of the work area: $shot"
 
 build/bin/corvissim push --code 0x0331
 sleep 1
-shot="$out/03-messages.png"
+shot="$out/06-messages.png"
 import -display "$DISPLAY" -window root "$shot"
 echo "demo: screenshot of the message centre: $shot"
