@@ -277,6 +277,7 @@ bool ClientLoginDialog::updateCarousel()
 
 void ClientLoginDialog::initLoginDialog()
 {
+    LOG(INFO) << "FUNC(ClientLoginDialog::initLoginDialog)";
     hideLogging();
     clearResetPage();
     setPageResetStatus(false, false);
@@ -947,6 +948,7 @@ void ClientLoginDialog::onCloseAccessCheckResult()
 
 void ClientLoginDialog::logout()
 {
+    LOG(INFO) << "FUNC(ClientLoginDialog::logout)";
     if (outer_->currentIndex() == PageLogging) {
         hideLogging();
     }
@@ -960,6 +962,7 @@ void ClientLoginDialog::logout()
 
 void ClientLoginDialog::exitClear()
 {
+    LOG(INFO) << "FUNC(ClientLoginDialog::exitClear)";
     if (isVesk()) {
         return;
     }
@@ -1037,6 +1040,7 @@ void ClientLoginDialog::onBackVersionBtn()
 
 void ClientLoginDialog::changeBackVersionBtnStatus(bool enabled)
 {
+    LOG(INFO) << "FUNC(changeBackVersionBtnStatus) enable: " << enabled;
     backVersion_->setEnabled(enabled);
     if (enabled) {
         backVersion_->setText(QStringLiteral("版本回退"));
