@@ -664,6 +664,8 @@ void ClientLoginDialog::handleLoginRows(char rows, ClientReq req, const QString&
     }
     if (s) {
         page(type)->codeEdit()->clear();
+        // A code request of these pages is a step login: its answer gives the button back.
+        refreshCodeButton(type);
     }
     if (isMsgError) {
         setLoginErrorTips(text, type, kError);

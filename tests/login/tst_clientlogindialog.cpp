@@ -138,6 +138,7 @@ private slots:
     void spaAutoFill();
     void smsSecondFactor();
     void codeCountDown();
+    void phoneCodeButtonComesBack();
     void failureLockFromLoginText();
     void resetRequests();
     void resetResults_data();
@@ -692,6 +693,19 @@ void TestClientLoginDialog::codeCountDown()
                                      R"({"status":2000,"result":{"iUserSmsLockWaitTime":"99999999999"}})", false, 0);
     QCOMPARE(dialog()->findChild<CountDown*>("phoneCodeCountDown")->remaining(), CountDown::kMaxSeconds);
     dialog()->findChild<CountDown*>("phoneCodeCountDown")->stop();
+}
+
+void TestClientLoginDialog::phoneCodeButtonComesBack()
+{
+    loadTitle(kTitleBoth);
+    typeInto(phonePage(), "13900000000", "Kq9z!mA2");
+    QTest::mouseClick(phonePage()->codeButton(), Qt::LeftButton);
+    QCOMPARE(sentRequests().last().first, int(CReqClientLoginAuthCode84));
+    QCOMPARE(withEpoch(sentRequests().last().second, 2), QStringLiteral("13900000000\nKq9z!mA2\nEPOCH\nphone"));
+    QVERIFY(!phonePage()->codeButton()->isEnabled());
+    dialog()->onReqClientLoginResult(CReqClientLoginAuthCode84, "后台通信失败", true, 0);
+    QVERIFY(phonePage()->codeButton()->isEnabled());
+    QCOMPARE(phonePage()->tipLabel()->text(), QStringLiteral("后台通信失败"));
 }
 
 void TestClientLoginDialog::failureLockFromLoginText()
