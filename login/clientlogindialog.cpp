@@ -6,6 +6,7 @@
 #include "corviscommon/inifile.h"
 #include "corviscommon/logging.h"
 #include "corviscommon/productpath.h"
+#include "corviscommon/secretmask.h"
 #include "login/accountmask.h"
 #include "login/authcodereply.h"
 #include "login/countdown.h"
@@ -477,7 +478,7 @@ void ClientLoginDialog::setLoginErrorTips(const QString& text, PageLoginType typ
 {
     // Tips carry the service's texts, never what the user typed.
     if (!text.isEmpty()) {
-        LOG(INFO) << "FUNC(setLoginErrorTips) type: " << static_cast<int>(type) << ", tip: " << text;
+        LOG(INFO) << "FUNC(setLoginErrorTips) type: " << static_cast<int>(type) << ", tip: " << corvis::maskSecrets(text);
     }
     page(type)->setTip(text, colour);
 }
@@ -634,7 +635,7 @@ void ClientLoginDialog::onReqClientLoginResult(ClientReq req, QString text, bool
         setLoginErrorTips(text, currentLoginType(), isMsgError ? kError : theme());
         break;
     case CReqClientVeskCheckCertificate:
-        LOG(INFO) << "CReqClientVeskCheckCertificate: " << text << ", " << static_cast<int>(currentLoginType()) << ", "
+        LOG(INFO) << "CReqClientVeskCheckCertificate: " << corvis::maskSecrets(text) << ", " << static_cast<int>(currentLoginType()) << ", "
                   << isMsgError;
         setTabWidgetLoginEnabled(true);
         if (isMsgError) {
@@ -1193,7 +1194,8 @@ void ClientLoginDialog::handleSmsInit(const QString& text, bool isMsgError)
 
 void ClientLoginDialog::parseLoginAuthCodeResMsg(PageLoginType type, const QString& text)
 {
-    LOG(INFO) << "parseLoginAuthCodeResMsg enter, loginType: " << static_cast<int>(type) << ", " << text;
+    LOG(INFO) << "parseLoginAuthCodeResMsg enter, loginType: " << static_cast<int>(type) << ", "
+              << corvis::maskSecrets(text);
     const bool vesk = isVesk();
     const bool image = text == QLatin1String("get ImageCode succ");
     int seconds = 60;

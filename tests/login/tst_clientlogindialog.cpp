@@ -134,6 +134,10 @@ private slots:
     void rememberAfterSuccess();
     void rememberedDroppedAtStart_data();
     void rememberedDroppedAtStart();
+    void rememberBox_data();
+    void rememberBox();
+    void firstInstall_data();
+    void firstInstall();
     void spaAutoFill_data();
     void spaAutoFill();
     void smsSecondFactor();
@@ -615,6 +619,50 @@ void TestClientLoginDialog::rememberedDroppedAtStart()
     typeInto(accountPage(), "zhan****567", "Kq9z!mA2");
     QTest::mouseClick(accountPage()->loginButton(), Qt::LeftButton);
     QCOMPARE(sentRequests().first().second.section('\n', 0, 0), shown.isEmpty() ? "zhan****567" : remembered);
+}
+
+void TestClientLoginDialog::rememberBox_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::newRow("account") << 0;
+    QTest::newRow("phone") << 1;
+}
+
+void TestClientLoginDialog::rememberBox()
+{
+    QFETCH(int, type);
+    QVERIFY(prefix_->writeUserInfo("[UserInfo]\nCsUserName=zhangsan567\nCsUserPhone=13800000000\n"));
+    loadTitle(kTitleBoth);
+    LoginCredentialPage* page = type == 1 ? phonePage() : accountPage();
+    selectTab(page);
+    QTest::mouseClick(page->rememberBox(), Qt::LeftButton, {}, QPoint(5, page->rememberBox()->height() / 2));
+    QVERIFY(page->rememberBox()->isChecked());
+    QCOMPARE(type == 1 ? Common::rememberPhone() : Common::rememberAccount(), 1);
+    QCOMPARE(type == 1 ? Common::csUserPhone() : Common::csUserName(), type == 1 ? "13800000000" : "zhangsan567");
+    QTest::mouseClick(page->rememberBox(), Qt::LeftButton, {}, QPoint(5, page->rememberBox()->height() / 2));
+    QCOMPARE(type == 1 ? Common::rememberPhone() : Common::rememberAccount(), 0);
+    QCOMPARE(type == 1 ? Common::csUserPhone() : Common::csUserName(), QString());
+}
+
+void TestClientLoginDialog::firstInstall_data()
+{
+    QTest::addColumn<QByteArray>("userInfo");
+    QTest::addColumn<bool>("first");
+    QTest::newRow("no key") << QByteArray("[UserInfo]\nUserName=a\n") << true;
+    QTest::newRow("blank") << QByteArray("[UserInfo]\nSessionIDDes=   \n") << true;
+    QTest::newRow("session") << QByteArray("[UserInfo]\nSessionIDDes=9f8e\n") << false;
+}
+
+void TestClientLoginDialog::firstInstall()
+{
+    QFETCH(QByteArray, userInfo);
+    QFETCH(bool, first);
+    QVERIFY(prefix_->writeUserInfo(userInfo));
+    QCOMPARE(ClientLoginDialog::isFirstInstall(), first);
+    loadTitle(kTitleBoth, "vesk-uos-4.19.71");
+    dialog()->showLogging(0);
+    QCOMPARE(dialog()->findChild<QLabel*>("labelLoggingText")->text(),
+             first ? QStringLiteral("首次创建安全工作台耗时会较长\n请稍等") : QStringLiteral("正在创建您电脑上的安全工作台"));
 }
 
 void TestClientLoginDialog::spaAutoFill_data()
