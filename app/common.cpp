@@ -140,6 +140,7 @@ QString Common::csSoftName()
 QString Common::version() { return readString(sysCfgPath(), "about", "version", 256); }
 QString Common::company() { return readString(sysCfgPath(), "about", "company", 256); }
 QString Common::customProject() { return g_customProject.get(sysCfgPath(), "Mervasso", "customProject", 256); }
+corvis::Edition Common::edition() { return corvis::Edition::fromProject(customProject()); }
 bool Common::isProject(const char* id)
 {
     return customProject() == QLatin1String(id);

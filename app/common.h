@@ -1,6 +1,7 @@
 #pragma once
 
 #include "corviscommon/command.h"
+#include "corviscommon/edition.h"
 
 #include <QByteArray>
 #include <QFont>
@@ -40,6 +41,8 @@ public:
     static QString version();
     static QString company();
     static QString customProject();
+    // The edition that customProject names.
+    static corvis::Edition edition();
     // Whether the custom project is `id` (one of the PROJECT_ ids above), and the two vesk editions.
     static bool isProject(const char* id);
     static bool isVeskProject();
