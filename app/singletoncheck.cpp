@@ -7,8 +7,34 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+std::string userName(uid_t uid)
+{
+    passwd entry{};
+    passwd* found = nullptr;
+    char buffer[1024];
+    if (::getpwuid_r(uid, &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr && found->pw_name != nullptr) {
+        return found->pw_name;
+    }
+    return "unknown";
+}
+
+// The lock file is another user's: say whose, in the log and on standard error, since the
+// program ends before it can show anything.
+void refuseForeignLock(const std::string& path, uid_t owner)
+{
+    const std::string text = "FUNC(singletonCheck) the lock file " + path + " belongs to uid " + std::to_string(owner) +
+                             " (" + userName(owner) + "), not to this user: it must be removed before corvisbench can start";
+    LOG(WARNING) << text;
+    std::fprintf(stderr, "corvisbench: %s\n", text.c_str());
+}
+
+}  // namespace
 
 std::string singletonLockPath()
 {
@@ -26,8 +52,22 @@ bool singletonCheck()
     // O_NOFOLLOW: a link planted at the lock path must never make us truncate another file.
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
-        LOG(WARNING) << "FUNC(singletonCheck) open file failed: " << std::strerror(errno);
+        const int err = errno;
+        LOG(WARNING) << "FUNC(singletonCheck) open file failed: " << std::strerror(err);
+        struct stat st {};
+        if ((err == EACCES || err == EPERM) && ::lstat(path.c_str(), &st) == 0 && st.st_uid != ::geteuid()) {
+            refuseForeignLock(path, st.st_uid);
+        }
         LOG(WARNING) << "corvisbench exit!";
+        return false;
+    }
+    // Another user's lock file (one we could open, being root or through its mode) is refused
+    // too: its owner could hold the lock, or swap the file, at will. Root's own is trusted.
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && st.st_uid != ::geteuid() && st.st_uid != 0) {
+        refuseForeignLock(path, st.st_uid);
+        LOG(WARNING) << "corvisbench exit!";
+        ::close(fd);
         return false;
     }
     struct flock lock {};

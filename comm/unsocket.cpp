@@ -88,6 +88,22 @@ int init_unix_socket(const char* path)
         ::close(fd);
         return -2;
     }
+    // Commands go only to root or our own user: under a world-writable /tmp another user may hold
+    // the path while the service is down.
+    ucred cred{};
+    socklen_t credLength = sizeof(cred);
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &credLength) != 0) {
+        LOG(ERROR) << "connect to unix socket failed: no credentials of the listener on " << path << ": "
+                   << std::strerror(errno);
+        ::close(fd);
+        return -2;
+    }
+    if (cred.uid != 0 && cred.uid != ::geteuid()) {
+        LOG(ERROR) << "connect to unix socket failed: the listener on " << path << " runs as uid " << cred.uid
+                   << ", pid " << cred.pid << ", neither root nor our own user: nothing sent";
+        ::close(fd);
+        return -2;
+    }
     return fd;
 }
 

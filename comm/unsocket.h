@@ -11,7 +11,8 @@ constexpr int kProtoExecuteCmd = 4102;
 constexpr unsigned int kMaxFrameBody = 1024 * 1024;
 
 // Connects a stream unix socket to `path`. Returns the descriptor; -1 when no socket can be
-// created; -2 when the connection fails (also for a path longer than an address holds).
+// created; -2 when the connection fails (also for a path longer than an address holds, and for a
+// listener that is neither root nor our own user: nothing may be sent to it).
 int init_unix_socket(const char* path);
 
 // Writes one frame. 0; -1 negative descriptor; -2 no memory for the frame; -3 write failed.

@@ -1,5 +1,7 @@
 #include "platform/corvismsg/sockio.h"
 
+#include <glog/logging.h>
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -49,7 +51,29 @@ int connectUnix(const char* path)
         errno = saved;
         return -1;
     }
+    if (!trustedPeer(fd, path)) {
+        ::close(fd);
+        errno = EACCES;
+        return -1;
+    }
     return fd;
+}
+
+bool trustedPeer(int fd, const char* path)
+{
+    ucred cred{};
+    socklen_t length = sizeof(cred);
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &length) != 0) {
+        PLOG(ERROR) << "corvismsg: no credentials of the listener on " << (path != nullptr ? path : "")
+                    << ", nothing sent";
+        return false;
+    }
+    if (cred.uid == 0 || cred.uid == ::geteuid()) {
+        return true;
+    }
+    LOG(ERROR) << "corvismsg: the listener on " << (path != nullptr ? path : "") << " runs as uid " << cred.uid
+               << ", pid " << cred.pid << ", neither root nor our own user: nothing sent";
+    return false;
 }
 
 namespace {

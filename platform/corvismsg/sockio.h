@@ -21,8 +21,15 @@ private:
 int64_t nowMs();
 
 // Creates a stream unix socket (close-on-exec) and connects it to `path`. Returns the descriptor
-// or -1 with errno set (ENAMETOOLONG when the path does not fit the address).
+// or -1 with errno set (ENAMETOOLONG when the path does not fit the address; EACCES when the
+// listener is neither root nor our own user, see trustedPeer).
 int connectUnix(const char* path);
+
+// Whether the process at the other end of `fd` (SO_PEERCRED: for a connecting client, the one that
+// called listen()) is root or runs as our effective uid. When it is not, or its credentials cannot
+// be read, an ERROR line names `path`, its uid and pid, and nothing must be sent: under a
+// world-writable /tmp another user may bind a service's path while the service is down.
+bool trustedPeer(int fd, const char* path);
 
 enum IoResult { IoOk = 0, IoError = -1, IoTimeout = -2, IoClosed = -3 };
 

@@ -57,6 +57,7 @@ US_Server::US_Server(PostDeal* handler, const char* path, const US_ServerOptions
 {
     if (::pipe2(wakeFds_, O_CLOEXEC | O_NONBLOCK) != 0) {
         PLOG(ERROR) << "US_Server: no wake-up pipe";
+        listenError_ = "no wake-up pipe";
         wakeFds_[0] = wakeFds_[1] = -1;
         return;
     }
@@ -90,46 +91,90 @@ void US_Server::closeListener()
     }
 }
 
+namespace {
+
+// Whether some process accepts connections on the socket at `path`.
+bool socketServed(const std::string& path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) {
+        return false;
+    }
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::memcpy(addr.sun_path, path.c_str(), std::min(path.size(), sizeof(addr.sun_path) - 1));
+    const int rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr));
+    // A full backlog (EAGAIN) is a served socket too.
+    const bool served = rc == 0 || errno == EAGAIN || errno == EINPROGRESS;
+    ::close(fd);
+    return served;
+}
+
+}  // namespace
+
+bool US_Server::failListen(const std::string& reason, long ownerUid)
+{
+    listenError_ = reason;
+    listenOwnerUid_ = ownerUid;
+    if (options_.logListenErrors) {
+        LOG(ERROR) << "US_Server: " << path_ << " " << reason;
+    }
+    return false;
+}
+
 bool US_Server::listen()
 {
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
     if (path_.empty() || path_.size() >= sizeof(addr.sun_path)) {
-        LOG(ERROR) << "US_Server: socket path too long or empty: " << path_;
-        return false;
+        return failListen("socket path too long or empty", -1);
     }
     std::memcpy(addr.sun_path, path_.c_str(), path_.size());
 
     struct stat st {};
     if (::lstat(path_.c_str(), &st) == 0) {
+        const long owner = static_cast<long>(st.st_uid);
         if (!S_ISSOCK(st.st_mode)) {
-            LOG(ERROR) << "US_Server: " << path_ << " exists and is not a socket; not replaced";
-            return false;
+            return failListen("exists and is not a socket (owner uid " + std::to_string(owner) + "); not replaced",
+                              owner);
         }
-        // A socket left behind by an earlier run.
+        // Only a socket left behind by an earlier run of ours is removed: another user's socket
+        // or one that is still served stays where it is.
+        if (st.st_uid != ::geteuid()) {
+            return failListen("is a socket of uid " + std::to_string(owner) + ", not ours; not replaced", owner);
+        }
+        if (socketServed(path_)) {
+            return failListen("is served by another process (owner uid " + std::to_string(owner) + "); not replaced",
+                              owner);
+        }
         ::unlink(path_.c_str());
     }
 
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) {
-        PLOG(ERROR) << "US_Server: socket() failed";
-        return false;
+        return failListen(std::string("socket() failed: ") + std::strerror(errno), -1);
     }
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) != 0) {
-        PLOG(ERROR) << "US_Server: bind " << path_ << " failed";
+        const int err = errno;
         ::close(fd);
-        return false;
+        long owner = -1;
+        if (::lstat(path_.c_str(), &st) == 0) {
+            owner = static_cast<long>(st.st_uid);
+        }
+        return failListen(std::string("bind failed: ") + std::strerror(err), owner);
     }
     ::chmod(path_.c_str(), options_.socketMode);
     if (::listen(fd, 128) != 0) {
-        PLOG(ERROR) << "US_Server: listen " << path_ << " failed";
+        const int err = errno;
         ::close(fd);
         ::unlink(path_.c_str());
-        return false;
+        return failListen(std::string("listen failed: ") + std::strerror(err), -1);
     }
     if (::lstat(path_.c_str(), &st) == 0) {
         socketInode_ = st.st_ino;
     }
+    listenError_.clear();
+    listenOwnerUid_ = -1;
     listenFd_ = fd;
     return true;
 }
@@ -254,8 +299,13 @@ bool US_Server::admit(int fd, Connection& connection)
         return false;
     }
     if (options_.checkPeer && cred.uid != 0 && cred.uid != ::geteuid()) {
-        LOG(WARNING) << "US_Server " << path_ << ": refused a connection from uid " << cred.uid << ", pid "
-                     << cred.pid;
+        uint64_t leftOut = 0;
+        if (refusedLog_.allow(&leftOut)) {
+            LOG(WARNING) << "US_Server " << path_ << ": refused a connection from uid " << cred.uid << ", pid "
+                         << cred.pid
+                         << (leftOut > 0 ? " (" + std::to_string(leftOut) + " more refused since the last line)"
+                                         : std::string());
+        }
         return false;
     }
     connection.fd = fd;

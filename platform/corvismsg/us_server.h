@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/corvismsg/logthrottle.h"
 #include "platform/corvismsg/msgoptions.h"
 
 #include <atomic>
@@ -29,6 +30,9 @@ struct US_ServerOptions {
     bool checkPeer = true;
     unsigned int socketMode = 0666;
     int maxConnections = 256;
+    // Log why the socket could not be set up (ERROR). A caller that retries and reports the
+    // reason itself turns this off so that its retries stay quiet.
+    bool logListenErrors = true;
 };
 
 // A server on one unix socket. The constructor binds and listens; Run() serves on the calling
@@ -45,6 +49,10 @@ public:
 
     bool IsListening() const { return listenFd_ >= 0; }
     const std::string& Path() const { return path_; }
+    // Why the socket could not be set up (empty when it listens), and the uid owning what holds
+    // its path (-1 when nothing or unknown).
+    const std::string& ListenError() const { return listenError_; }
+    long ListenOwnerUid() const { return listenOwnerUid_; }
 
     // Serves until Stop(), then closes the socket and removes its file. Returns 0, or -1 when
     // the socket could not be set up.
@@ -68,6 +76,7 @@ private:
     };
 
     bool listen();
+    bool failListen(const std::string& reason, long ownerUid);
     void closeListener();
     void acceptAll();
     bool admit(int fd, Connection& connection);
@@ -86,6 +95,9 @@ private:
     int listenFd_ = -1;
     int wakeFds_[2] = {-1, -1};
     unsigned long socketInode_ = 0;
+    std::string listenError_;
+    long listenOwnerUid_ = -1;
+    corvismsg::LogThrottle refusedLog_;
     std::atomic<bool> stop_{false};
     std::vector<std::unique_ptr<Connection>> connections_;
 };

@@ -219,6 +219,8 @@ void MainWindow::init()
 
     connect(UiComm::instance(), &UiComm::sendCommMsg, this, &MainWindow::onCommMsg);
     server_ = new UnixServer(corvis::productPathQ(QStringLiteral("/tmp/.corvisbench.us")), this);
+    // Deaf to every push until the socket path is ours again: the user must know.
+    connect(server_, &UnixServer::listenFailed, this, [this]() { showTrayMessage(kRestartMessage); });
     server_->start(QThread::InheritPriority);
     ServerDeal* deal = server_->severDeal();
     connect(deal, &ServerDeal::sendServerMsg, this, &MainWindow::onServerMsg);

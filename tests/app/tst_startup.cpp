@@ -2,6 +2,7 @@
 
 #include "app/singletoncheck.h"
 #include "app/startup.h"
+#include "support/logcapture.h"
 #include "support/testprefix.h"
 
 #include <QFile>
@@ -22,6 +23,7 @@ private slots:
     void lockHeldElsewhereRefused();
     void lockRefusesSymlink();
     void lockRefusesDirectory();
+    void lockOfAnotherUserRefused();
 };
 
 void TestStartup::decisions_data()
@@ -135,6 +137,28 @@ void TestStartup::lockRefusesDirectory()
     TestPrefix prefix;
     QVERIFY(QDir().mkpath(prefix.path(QStringLiteral("/tmp/corvisbench.pid"))));
     QVERIFY(!singletonCheck());
+}
+
+void TestStartup::lockOfAnotherUserRefused()
+{
+    if (::geteuid() != 0) {
+        QSKIP("needs root to give the lock file to another user");
+    }
+    TestPrefix prefix;
+    const QString lock = prefix.path(QStringLiteral("/tmp/corvisbench.pid"));
+    QVERIFY(writeFile(lock, "4242"));
+    QCOMPARE(::chown(lock.toLocal8Bit().constData(), 65534, 65534), 0);
+    LogCapture log;
+    QVERIFY(!singletonCheck());
+    // Its owner could hold the lock or swap the file at will: refused, named, and left as it was.
+    QVERIFY2(log.contains(QStringLiteral("the lock file %1 belongs to uid 65534 (nobody), not to this user").arg(lock),
+                          google::GLOG_WARNING),
+             qPrintable(log.text()));
+    QVERIFY(log.contains(QStringLiteral("corvisbench exit!"), google::GLOG_WARNING));
+    QCOMPARE(readFile(lock), QByteArray("4242"));
+    // Given back to us, it is ours again.
+    QCOMPARE(::chown(lock.toLocal8Bit().constData(), 0, 0), 0);
+    QVERIFY(singletonCheck());
 }
 
 QTEST_GUILESS_MAIN(TestStartup)

@@ -4,6 +4,8 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <csignal>
+#include <sys/prctl.h>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -258,4 +260,144 @@ int sendAsUser(unsigned int uid, const QString& path, const QByteArray& bytes, i
         return -1;
     }
     return WEXITSTATUS(status);
+}
+
+namespace {
+
+// Records the child reports on its pipe: 'L' listening, 'C' a connection, 'B' with a count.
+struct ListenerReport {
+    char kind;
+    uint32_t value;
+};
+
+}  // namespace
+
+ForeignListener::ForeignListener(unsigned int uid, const QString& path)
+{
+    sockaddr_un addr{};
+    int pipeFds[2];
+    if (!fillAddress(path, addr) || ::pipe2(pipeFds, O_CLOEXEC) != 0) {
+        return;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // Only plain system calls in the child of a threaded process.
+        ::close(pipeFds[0]);
+        const int out = pipeFds[1];
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        ::unlink(addr.sun_path);
+        if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0) {
+            ::_exit(11);
+        }
+        if (::setgid(uid) != 0 || ::setuid(uid) != 0 || ::listen(fd, 64) != 0) {
+            ::_exit(10);
+        }
+        // Set after the change of user, which clears it: the child never outlives the test.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        ListenerReport report{'L', 0};
+        if (::write(out, &report, sizeof report) != sizeof report) {
+            ::_exit(12);
+        }
+        for (;;) {
+            const int connection = ::accept(fd, nullptr, nullptr);
+            if (connection < 0) {
+                continue;
+            }
+            report = {'C', 0};
+            if (::write(out, &report, sizeof report) != sizeof report) {
+                ::_exit(12);
+            }
+            char buffer[4096];
+            for (;;) {
+                pollfd p{connection, POLLIN, 0};
+                // A client that sends nothing is let go after a while.
+                if (::poll(&p, 1, 2000) <= 0) {
+                    break;
+                }
+                const ssize_t n = ::read(connection, buffer, sizeof buffer);
+                if (n <= 0) {
+                    break;
+                }
+                report = {'B', static_cast<uint32_t>(n)};
+                if (::write(out, &report, sizeof report) != sizeof report) {
+                    ::_exit(12);
+                }
+            }
+            ::close(connection);
+        }
+    }
+    ::close(pipeFds[1]);
+    if (child < 0) {
+        ::close(pipeFds[0]);
+        return;
+    }
+    pid_ = child;
+    report_ = pipeFds[0];
+}
+
+ForeignListener::~ForeignListener()
+{
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+    }
+    if (report_ >= 0) {
+        ::close(report_);
+    }
+}
+
+void ForeignListener::drain()
+{
+    if (report_ < 0) {
+        return;
+    }
+    for (;;) {
+        pollfd p{report_, POLLIN, 0};
+        if (::poll(&p, 1, 0) <= 0 || (p.revents & POLLIN) == 0) {
+            return;
+        }
+        ListenerReport report{};
+        if (!readExactly(report_, reinterpret_cast<char*>(&report), sizeof report)) {
+            ::close(report_);
+            report_ = -1;
+            return;
+        }
+        switch (report.kind) {
+        case 'L':
+            listening_ = true;
+            break;
+        case 'C':
+            ++connections_;
+            break;
+        case 'B':
+            bytes_ += report.value;
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+bool ForeignListener::waitListening()
+{
+    for (int i = 0; i < 1000 && !listening_ && report_ >= 0; ++i) {
+        drain();
+        if (!listening_) {
+            ::usleep(10000);
+        }
+    }
+    return listening_;
+}
+
+int ForeignListener::connections()
+{
+    drain();
+    return connections_;
+}
+
+qint64 ForeignListener::bytesReceived()
+{
+    drain();
+    return bytes_;
 }

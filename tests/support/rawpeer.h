@@ -65,3 +65,32 @@ int rawSend(const QString& path, const QByteArray& bytes);
 int sendAsUser(unsigned int uid, const QString& path, const QByteArray& bytes, int* pid);
 // Connects and returns the descriptor (-1 when it fails); for tests that hold a connection.
 int rawConnect(const QString& path);
+
+// A listener on a unix socket path that runs as another user: a forked child binds `path`, becomes
+// `uid` (user and group) and then listens, so that a connecting client sees that uid and the
+// child's pid in SO_PEERCRED. It accepts every connection and counts the bytes it is sent. Ended
+// (killed) with the object. Needs root.
+class ForeignListener
+{
+public:
+    ForeignListener(unsigned int uid, const QString& path);
+    ~ForeignListener();
+    ForeignListener(const ForeignListener&) = delete;
+    ForeignListener& operator=(const ForeignListener&) = delete;
+
+    // True once the child listens (waits up to 10 s for it).
+    bool waitListening();
+    int pid() const { return pid_; }
+    // Connections accepted and bytes received so far.
+    int connections();
+    qint64 bytesReceived();
+
+private:
+    void drain();
+
+    int pid_ = -1;
+    int report_ = -1;
+    bool listening_ = false;
+    int connections_ = 0;
+    qint64 bytes_ = 0;
+};
