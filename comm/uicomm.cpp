@@ -1,11 +1,10 @@
 #include "comm/uicomm.h"
 
+#include "comm/requestpool.h"
 #include "comm/serverreq.h"
 #include "comm/unixclient.h"
 #include "corviscommon/logging.h"
 #include "corviscommon/secretmask.h"
-
-#include <QThread>
 
 UiComm* UiComm::instance()
 {
@@ -13,11 +12,22 @@ UiComm* UiComm::instance()
     return comm;
 }
 
-UiComm::UiComm() : QObject(nullptr)
+UiComm::UiComm() : QObject(nullptr), pool_(new RequestPool(kMaxThreads))
 {
     // Results cross from the worker threads in queued signals.
     qRegisterMetaType<ClientReq>("ClientReq");
     qRegisterMetaType<ServerReq>("ServerReq");
+}
+
+// Never destroyed while the process runs; a test's end waits for the exchanges in flight.
+UiComm::~UiComm()
+{
+    delete pool_;
+}
+
+RequestPool& UiComm::pool()
+{
+    return *pool_;
 }
 
 void UiComm::apiCorvisclientCommon(ClientReq req, const QString& param, bool withSubStatus)
@@ -59,13 +69,8 @@ void UiComm::apiCorviswebCommon(ClientReq req, const QString& param, bool flag)
 
 void UiComm::start(ClientReq req, const QString& path, Dispose dispose, const QString& param, ResultLog log)
 {
-    auto* worker = new UnixClient(path);
-    auto* thread = new QThread();
-    thread->setObjectName(QStringLiteral("UnixClient"));
-    worker->moveToThread(thread);
-
-    // Runs in the worker thread; the signal reaches the GUI thread's receivers queued.
-    connect(worker, &UnixClient::finished, [this, thread, req, log](int code, QString resMsg, int subStatus) {
+    // Runs on the worker thread; the signal reaches the GUI thread's receivers queued.
+    const auto report = [this, req, log](int code, const QString& resMsg, int subStatus) {
         QString extra;
         if (log == ResultLog::WithSubStatus) {
             LOG(INFO) << QStringLiteral("UnixClient code: %1, resMsg: %2, subStatus: %3")
@@ -81,15 +86,20 @@ void UiComm::start(ClientReq req, const QString& path, Dispose dispose, const QS
         } else {
             emit sendCommMsg(req, resMsg, QString(), true);
         }
-        thread->quit();
+    };
+    // One worker object and one connection per exchange, made and destroyed on the worker thread.
+    const bool queued = pool_->submit([path, dispose, req, param, report]() {
+        UnixClient worker(path);
+        QObject::connect(&worker, &UnixClient::finished, &worker, report, Qt::DirectConnection);
+        (worker.*dispose)(req, param);
     });
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    connect(thread, &QThread::finished, worker, &QObject::deleteLater);
-    // The exchange is synchronous; once it returns the thread has nothing left to do, also when
-    // the request expects no reply and so no result ends it.
-    connect(thread, &QThread::started, worker, [worker, thread, dispose, req, param]() {
-        (worker->*dispose)(req, param);
-        thread->quit();
-    });
-    thread->start();
+    if (!queued) {
+        LOG(ERROR) << QStringLiteral("FUNC(UiComm::start) no worker thread for reqType: %1, request failed").arg(hexCode(req));
+        // Like every result, after the call has returned.
+        if (clientReqInfo(req).peer != ReqPeer::Corvisclient || clientReqInfo(req).reply) {
+            QMetaObject::invokeMethod(
+                this, [report]() { report(UnixClient::CodeCommFailed, QStringLiteral("后台通信失败"), 0); },
+                Qt::QueuedConnection);
+        }
+    }
 }

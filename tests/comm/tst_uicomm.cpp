@@ -3,6 +3,7 @@
 // Peers are real: a service written from the wire format, and corvissim.
 
 #include "comm/clientreq.h"
+#include "comm/requestpool.h"
 #include "comm/uicomm.h"
 #include "comm/unixclient.h"
 #include "corviscommon/productpath.h"
@@ -14,7 +15,12 @@
 
 #include <QtTest>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -45,6 +51,90 @@ int workerThreads()
         }
     }
     return count;
+}
+
+// Accepts every connection and reads it to its end without ever answering; one thread, so that
+// its own threads do not count.
+class HangingService
+{
+public:
+    explicit HangingService(const QString& path)
+    {
+        const QByteArray local = path.toLocal8Bit();
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        listener_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::strncpy(addr.sun_path, local.constData(), sizeof(addr.sun_path) - 1);
+        if (::bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0 || ::listen(listener_, 128) != 0
+            || ::pipe2(wake_, O_CLOEXEC) != 0) {
+            ::close(listener_);
+            listener_ = -1;
+            return;
+        }
+        thread_ = std::thread([this]() { loop(); });
+    }
+    ~HangingService()
+    {
+        if (thread_.joinable()) {
+            const char byte = 1;
+            [[maybe_unused]] const ssize_t n = ::write(wake_[1], &byte, 1);
+            thread_.join();
+        }
+        for (int fd : {listener_, wake_[0], wake_[1]}) {
+            if (fd >= 0) {
+                ::close(fd);
+            }
+        }
+    }
+    bool isListening() const { return listener_ >= 0; }
+
+private:
+    void loop()
+    {
+        std::vector<int> open;
+        for (;;) {
+            std::vector<pollfd> fds{{wake_[0], POLLIN, 0}, {listener_, POLLIN, 0}};
+            for (int fd : open) {
+                fds.push_back({fd, POLLIN, 0});
+            }
+            if (::poll(fds.data(), fds.size(), -1) < 0) {
+                continue;
+            }
+            if (fds[0].revents != 0) {
+                break;
+            }
+            std::vector<int> still;
+            for (size_t i = 2; i < fds.size(); ++i) {
+                char sink[65536];
+                if (fds[i].revents != 0 && ::read(fds[i].fd, sink, sizeof sink) <= 0) {
+                    ::close(fds[i].fd);
+                } else {
+                    still.push_back(fds[i].fd);
+                }
+            }
+            open.swap(still);
+            if (fds[1].revents != 0) {
+                int fd;
+                while ((fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC)) >= 0) {
+                    open.push_back(fd);
+                }
+            }
+        }
+        for (int fd : open) {
+            ::close(fd);
+        }
+    }
+
+    int listener_ = -1;
+    int wake_[2] = {-1, -1};
+    std::thread thread_;
+};
+
+// Every thread of this process.
+int allThreads()
+{
+    return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
 }
 
 // One request through the entry point of its peer.
@@ -156,6 +246,8 @@ private slots:
     void logLines();
     void resultOnGuiThread();
     void serverIsNormal();
+    void boundedPoolUnderHangingService();
+    void requestThatCannotStartFails();
 
 private:
     std::unique_ptr<TestPrefix> prefix_;
@@ -595,6 +687,75 @@ void TestUiComm::serverIsNormal()
     RawServicePeer peer(clientPath(), [](const RawServicePeer::Request&) { return RawServicePeer::Reply(); });
     UnixClient present(clientPath());
     QVERIFY(present._serverIsNormal());
+}
+
+void TestUiComm::boundedPoolUnderHangingService()
+{
+    // A service that takes every connection, reads what comes and never answers: every request
+    // waits for its own time-out, made short here.
+    HangingService service(clientPath());
+    QVERIFY(service.isListening());
+    corvismsg::setReceiveTimeoutMs(100);
+
+    const int before = allThreads();
+    int highest = before;
+    int highestPool = 0;
+    QTimer sampler;
+    connect(&sampler, &QTimer::timeout, this, [&]() {
+        highest = std::max(highest, allThreads());
+        highestPool = std::max(highestPool, UiComm::instance()->pool().threadCount());
+    });
+    sampler.start(20);
+    QSignalSpy spy(UiComm::instance(), &UiComm::sendCommMsg);
+    constexpr int kRequests = 3000;
+    for (int i = 0; i < kRequests; ++i) {
+        UiComm::instance()->apiCorvisclientCommon(CReqClientPortalRefresh101, QString::number(i), false);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(spy.count(), kRequests, 240000);
+    sampler.stop();
+    // Exactly one result each, every one the failure of a service that did not answer.
+    QTest::qWait(200);
+    QCOMPARE(spy.count(), kRequests);
+    for (const Result& result : results(spy)) {
+        QVERIFY(result.failed);
+        QCOMPARE(result.resMsg, QStringLiteral("后台通信失败"));
+    }
+    qInfo("threads: %d before, at most %d during (pool at most %d)", before, highest, highestPool);
+    QVERIFY(highestPool <= UiComm::kMaxThreads);
+    // The pool's threads and nothing else: the process never grew by more than the pool.
+    QVERIFY2(highest - before <= UiComm::kMaxThreads, qPrintable(QString::number(highest - before)));
+}
+
+void TestUiComm::requestThatCannotStartFails()
+{
+    RequestPool& pool = UiComm::instance()->pool();
+    // No worker left, and a system that refuses every new thread.
+    pool.setIdleTimeoutMs(10);
+    QTRY_COMPARE(pool.threadCount(), 0);
+    pool.setThreadStarter([](std::function<void()>) { return false; });
+    LogCapture log;
+    QSignalSpy spy(UiComm::instance(), &UiComm::sendCommMsg);
+    UiComm::instance()->apiCorvisclientCommon(CReqClientQuerySystemTitle, QString(), false);
+    UiComm::instance()->apiCorvistrayCommon(CReqTray36, QStringLiteral("x"));
+    // A request without a reply has no result to give; its failure is logged.
+    UiComm::instance()->apiCorvisclientCommon(CReqClientLogout, QString(), false);
+    // Told after the call, as every result.
+    QCOMPARE(spy.count(), 0);
+    QTRY_COMPARE(spy.count(), 2);
+    QTest::qWait(100);
+    QCOMPARE(spy.count(), 2);
+    for (const Result& result : results(spy)) {
+        QVERIFY(result.failed);
+        QCOMPARE(result.resMsg, QStringLiteral("后台通信失败"));
+    }
+    QCOMPARE(log.lines(google::GLOG_ERROR).filter(QStringLiteral("no worker thread for reqType")).size(), 3);
+    pool.setThreadStarter(nullptr);
+    pool.setIdleTimeoutMs(10000);
+    // Threads again: requests run again.
+    QSignalSpy after(UiComm::instance(), &UiComm::sendCommMsg);
+    UiComm::instance()->apiCorvisclientCommon(CReqClientQuerySystemTitle, QString(), false);
+    QTRY_COMPARE(after.count(), 1);
+    QCOMPARE(after.first().at(1).toString(), QStringLiteral("__CONNECT_ERROR__"));
 }
 
 QTEST_GUILESS_MAIN(TestUiComm)
