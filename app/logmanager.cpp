@@ -1,8 +1,10 @@
 #include "app/logmanager.h"
 
+#include "app/logretention.h"
 #include "corviscommon/logging.h"
 #include "corviscommon/productpath.h"
 
+#include <atomic>
 #include <string>
 
 namespace {
@@ -21,12 +23,36 @@ void failureWriter(const char* data, size_t size)
 
 }  // namespace
 
+// Counts what is logged and has the old files pruned every quarter of a file's worth written.
+class LogManager::VolumeSink : public google::LogSink
+{
+public:
+    explicit VolumeSink(LogRetention* retention) : retention_(retention) {}
+
+    void send(google::LogSeverity, const char*, const char*, int, const struct ::tm*, const char*,
+              size_t length) override
+    {
+        // A quarter of a file's worth: a rotated file waits for little more logging to be pruned.
+        const uint64_t limit = uint64_t{FLAGS_max_log_size} * 1024 * 1024 / 4;
+        if (bytes_.fetch_add(length + 64) + length + 64 >= limit) {
+            bytes_.store(0);
+            retention_->nudge();
+        }
+    }
+
+private:
+    LogRetention* retention_;
+    std::atomic<uint64_t> bytes_{0};
+};
+
 LogManager::LogManager(const char* argv0, QObject* parent) : QObject(parent)
 {
     const std::string logDir = corvis::installPath("sandbox/log");
     corvis::makeDirs(logDir);
     corvis::makeDirs(corvis::installPath("log"));
     FLAGS_log_dir = logDir;
+    // The logs are the user's own.
+    FLAGS_logfile_mode = 0600;
     google::InitGoogleLogging(argv0);
     FLAGS_stderrthreshold = google::GLOG_FATAL;
     FLAGS_colorlogtostderr = true;
@@ -38,10 +64,21 @@ LogManager::LogManager(const char* argv0, QObject* parent) : QObject(parent)
     FLAGS_stop_logging_if_full_disk = true;
     google::InstallFailureSignalHandler();
     google::InstallFailureWriter(&failureWriter);
+
+    QStringList prefixes;
+    for (int severity = google::GLOG_INFO; severity <= google::GLOG_ERROR; ++severity) {
+        prefixes.append(logFilePrefix(severity));
+    }
+    retention_ = std::make_unique<LogRetention>(prefixes);
+    sink_ = std::make_unique<VolumeSink>(retention_.get());
+    google::AddLogSink(sink_.get());
 }
 
 LogManager::~LogManager()
 {
+    google::RemoveLogSink(sink_.get());
+    sink_.reset();
+    retention_.reset();
     google::ShutdownGoogleLogging();
 }
 

@@ -2,12 +2,63 @@
 
 #include "app/common.h"
 #include "corviscommon/logging.h"
+#include "corviscommon/logthrottle.h"
+
+#include <QThread>
 
 #include <arpa/inet.h>
 #include <cstring>
 #include <vector>
 
-ServerDeal::ServerDeal(QObject* parent) : QObject(parent) {}
+ServerDeal::ServerDeal(QObject* parent) : QObject(parent)
+{
+    connect(this, &ServerDeal::delivered, this, &ServerDeal::onDelivered, Qt::QueuedConnection);
+}
+
+void ServerDeal::setMaxPending(int messages)
+{
+    maxPending_.store(messages > 0 ? messages : kMaxPending);
+}
+
+bool ServerDeal::admit(uint16_t cmd, const QString& text, qint64* bytes)
+{
+    *bytes = 0;
+    // Delivered on the GUI thread itself: nothing waits in between.
+    if (QThread::currentThread() == thread()) {
+        return true;
+    }
+    const qint64 size = qint64(text.size()) * 2 + 64;
+    if (pending_.load() >= maxPending_.load() || pendingBytes_.load() + size > kMaxPendingBytes) {
+        const quint64 total = ++dropped_;
+        static corvis::LogThrottle throttle;
+        uint64_t leftOut = 0;
+        if (throttle.allow(&leftOut)) {
+            LOG(WARNING) << QStringLiteral("ServerDeal: %1 pushed messages wait for the GUI thread, dropped %2 (%3 dropped in all)")
+                                .arg(pending_.load())
+                                .arg(hexCode(cmd))
+                                .arg(total)
+                         << corvis::LogThrottle::suffix(leftOut);
+        }
+        return false;
+    }
+    ++pending_;
+    pendingBytes_ += size;
+    *bytes = size;
+    return true;
+}
+
+void ServerDeal::sent(qint64 bytes)
+{
+    if (bytes > 0) {
+        emit delivered(bytes, QPrivateSignal());
+    }
+}
+
+void ServerDeal::onDelivered(qint64 bytes)
+{
+    --pending_;
+    pendingBytes_ -= bytes;
+}
 
 int ServerDeal::Process(us_post_t* post)
 {
@@ -62,44 +113,52 @@ void ServerDeal::_parseProtocol(char* body, int length)
     }
     LOG(INFO) << QStringLiteral("FUNC(_parseProtocol) current cmd: %1").arg(hexCode(cmd));
 
+    // Every signal goes through the bound on the way to the GUI thread.
+    const auto deliver = [&](auto emitIt) {
+        qint64 bytes = 0;
+        if (admit(cmd, text, &bytes)) {
+            emitIt();
+            sent(bytes);
+        }
+    };
     switch (cmd) {
     case InUpline:
-        _changeWindowStatus(SReqUpline);
+        deliver([&] { _changeWindowStatus(SReqUpline); });
         return;
     case InDownline:
-        _changeWindowStatus(SReqDownline);
+        deliver([&] { _changeWindowStatus(SReqDownline); });
         return;
     case InShowWindow:
-        _changeWindowStatus(SReqShowWindow);
+        deliver([&] { _changeWindowStatus(SReqShowWindow); });
         return;
     case InCloseWindow:
-        _changeWindowStatus(SReqCloseWindow);
+        deliver([&] { _changeWindowStatus(SReqCloseWindow); });
         return;
     case InOpenWindow:
-        _openWindow(SReqOpenWindow);
+        deliver([&] { _openWindow(SReqOpenWindow); });
         return;
     case InSandboxReadyVesk: {
         const QString edition = Common::customProject();
         if (edition == QLatin1String(PROJECT_VESK_UOS) || edition == QLatin1String(PROJECT_VESK_KYLIN)) {
-            emit sendSandboxReady(text);
+            deliver([&] { emit sendSandboxReady(text); });
         }
         return;
     }
     case InSandboxReady:
-        emit sendSandboxReady(text);
+        deliver([&] { emit sendSandboxReady(text); });
         return;
     // These carry no argument.
     case InSandboxUpdate:
-        emit sendServerMsg(SReqSandboxUpdate, text, 0);
+        deliver([&] { emit sendServerMsg(SReqSandboxUpdate, text, 0); });
         return;
     case InOpenAppApprove:
-        emit sendServerMsg(SReqOpenAppApprove, text, 0);
+        deliver([&] { emit sendServerMsg(SReqOpenAppApprove, text, 0); });
         return;
     case InOpenPortal:
-        emit sendServerMsg(SReqOpenPortal, text, 0);
+        deliver([&] { emit sendServerMsg(SReqOpenPortal, text, 0); });
         return;
     case InOpenSandboxApprove:
-        emit sendServerMsg(SReqOpenSandboxApprove, text, 0);
+        deliver([&] { emit sendServerMsg(SReqOpenSandboxApprove, text, 0); });
         return;
     default:
         break;
@@ -124,7 +183,7 @@ void ServerDeal::_parseProtocol(char* body, int length)
     };
     for (const auto& entry : withArgument) {
         if (entry.code == cmd) {
-            emit sendServerMsg(entry.req, text, arg);
+            deliver([&] { emit sendServerMsg(entry.req, text, arg); });
             return;
         }
     }

@@ -13,6 +13,7 @@
 
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -62,6 +63,8 @@ private slots:
     void otherUidRefused();
     void pushedByCorvissim();
     void stopEndsThread();
+    void queueToGuiBounded();
+    void refusedFloodLogsLittle();
 
 private:
     QString socketPath() const { return corvis::productPathQ(QStringLiteral("/tmp/.corvisbench.us")); }
@@ -218,6 +221,55 @@ void TestUnixServer::stopEndsThread()
     QCOMPARE(rawSend(socketPath(), rawPushMessage(0x0300, 0, QByteArray())), -1);
     server_.reset();
     QVERIFY(!QFileInfo::exists(socketPath()));
+}
+
+void TestUnixServer::queueToGuiBounded()
+{
+    ServerDeal* deal = server_->severDeal();
+    deal->setMaxPending(50);
+    LogCapture log;
+    // The GUI thread is busy (it handles no event) while 300 messages arrive.
+    std::thread sender([this]() {
+        for (int i = 0; i < 300; ++i) {
+            rawSend(socketPath(), rawPushMessage(0x0204, 0, QByteArray::number(i)));
+        }
+    });
+    sender.join();
+    QCOMPARE(deal->pending(), 50);
+    QCOMPARE(deal->dropped(), quint64(250));
+    QTRY_COMPARE(recorder_->lines.size(), 50);
+    QCOMPARE(deal->pending(), 0);
+    // The first 50 in order; the rest were dropped, and said so in a few lines with the count.
+    QCOMPARE(recorder_->lines.first(), QStringLiteral("server 44 0 [0]"));
+    QCOMPARE(recorder_->lines.last(), QStringLiteral("server 44 0 [49]"));
+    const QStringList warnings = log.lines(google::GLOG_WARNING).filter(QStringLiteral("pushed messages wait for the GUI thread"));
+    QVERIFY(!warnings.isEmpty());
+    QVERIFY2(warnings.size() <= 5, qPrintable(warnings.join('\n')));
+    QVERIFY(warnings.first().contains(QStringLiteral("dropped 0x204 (1 dropped in all)")));
+    // Room again: the next message goes through.
+    QCOMPARE(rawSend(socketPath(), rawPushMessage(0x0300, 0, QByteArray())), 0);
+    QTRY_COMPARE(recorder_->lines.size(), 51);
+    QCOMPARE(recorder_->lines.last(), QStringLiteral("window 0"));
+}
+
+void TestUnixServer::refusedFloodLogsLittle()
+{
+    if (::geteuid() != 0) {
+        QSKIP("needs root to connect as another user");
+    }
+    QVERIFY(::chmod(prefix_->root().toLocal8Bit().constData(), 0755) == 0);
+    QVERIFY(::chmod(prefix_->path("/tmp").toLocal8Bit().constData(), 0755) == 0);
+    LogCapture log;
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 40; ++i) {
+        QCOMPARE(sendAsUser(65534, socketPath(), rawPushMessage(0x0311, 0, QByteArray()), nullptr), 0);
+    }
+    const qint64 seconds = clock.elapsed() / 1000;
+    const QStringList refused = log.lines(google::GLOG_WARNING).filter(QStringLiteral("refused a connection from uid 65534"));
+    // One line a second at most, each with the count of those left out since the previous one.
+    QVERIFY2(refused.size() >= 1 && refused.size() <= seconds + 2, qPrintable(refused.join('\n')));
+    QVERIFY(recorder_->lines.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestUnixServer)
