@@ -4,6 +4,7 @@
 
 #include <QSocketNotifier>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -11,12 +12,18 @@
 #include <cstring>
 #include <execinfo.h>
 #include <fcntl.h>
+#include <system_error>
+#include <thread>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
 
 int g_pipe[2] = {-1, -1};
+// Wakes the watchdog: the same signal, for the case the event loop does not take it.
+int g_watchdogPipe[2] = {-1, -1};
 volatile sig_atomic_t g_crashing = 0;
+std::atomic<int> g_watchdogMs{1000};
 
 void endProcess()
 {
@@ -27,7 +34,58 @@ void endProcess()
     ::_exit(2);
 }
 
+// The GUI thread may be busy for long (a huge list, a slow call): SIGTERM must still end the
+// process. The watchdog waits for a signal, gives the event loop its time, and ends the process
+// itself when the loop has not acted by then.
+void watchdog()
+{
+    unsigned char sig = 0;
+    for (;;) {
+        const ssize_t n = ::read(g_watchdogPipe[0], &sig, 1);
+        if (n == 1) {
+            break;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        return;
+    }
+    const int ms = g_watchdogMs.load();
+    timespec left{ms / 1000, (ms % 1000) * 1000000L};
+    while (::nanosleep(&left, &left) != 0 && errno == EINTR) {
+    }
+    LOG(WARNING) << "FUNC(signalWatchdog) the event loop did not take signal " << int(sig) << " within " << ms
+                 << " ms";
+    LOG(INFO) << "corvisbench exit!";
+    endProcess();
+}
+
+void startWatchdog()
+{
+    if (g_watchdogPipe[0] >= 0) {
+        return;
+    }
+    if (::pipe2(g_watchdogPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        LOG(ERROR) << "FUNC(setSignalTaker) watchdog pipe failed: " << std::strerror(errno);
+        g_watchdogPipe[0] = g_watchdogPipe[1] = -1;
+        return;
+    }
+    // The watchdog's end blocks; the handler's end must never block.
+    const int flags = ::fcntl(g_watchdogPipe[0], F_GETFL);
+    ::fcntl(g_watchdogPipe[0], F_SETFL, flags & ~O_NONBLOCK);
+    try {
+        std::thread(watchdog).detach();
+    } catch (const std::system_error&) {
+        LOG(ERROR) << "FUNC(setSignalTaker) no watchdog thread";
+    }
+}
+
 }  // namespace
+
+void setSignalWatchdogMs(int ms)
+{
+    g_watchdogMs.store(ms > 0 ? ms : 1);
+}
 
 SignalTaker::SignalTaker() = default;
 
@@ -100,6 +158,9 @@ void signalFatherHandler(int sig)
             // No event loop to hand it to: end here without touching the logger.
             ::_exit(2);
         }
+        if (g_watchdogPipe[1] >= 0) {
+            [[maybe_unused]] const ssize_t ignored = ::write(g_watchdogPipe[1], &byte, 1);
+        }
         errno = saved;
         break;
     }
@@ -111,6 +172,7 @@ void signalFatherHandler(int sig)
 void setSignalTaker()
 {
     SignalTaker::instance()->openPipe();
+    startWatchdog();
     // Load the unwinder now: backtrace() may allocate on its first call, which a crash handler
     // must not.
     void* warmup[1];
