@@ -3,6 +3,7 @@
 
 #include "src/Views/dialoginform.h"
 #include "src/Views/dialogpersonalcenter.h"
+#include "src/Views/informlistmodel.h"
 #include "src/Views/viewtop.h"
 #include "src/CustomControl/cusbubblebutton.h"
 #include "support/logcapture.h"
@@ -12,7 +13,7 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QtTest>
 
@@ -43,6 +44,21 @@ private:
     std::unique_ptr<ViewTop> top_;
     LogCapture log_;
 };
+
+namespace {
+
+// Reads the list document as the service's answer to 105 does, and waits for the outcome.
+bool readInforms(DialogInform* inform)
+{
+    QSignalSpy done(inform, &DialogInform::informListUpdated);
+    inform->updateInformList();
+    if (!done.wait(10000) && done.isEmpty()) {
+        return false;
+    }
+    return done.first().at(0).toBool();
+}
+
+}  // namespace
 
 bool TestViewTop::writeInforms()
 {
@@ -144,15 +160,16 @@ void TestViewTop::messageCentre()
     DialogInform* inform = top_->dialogInform();
     auto* bubble = top_->findChild<CusBubbleButton*>(QStringLiteral("btnMessage"));
     QCOMPARE(bubble->count(), 0);
-    QVERIFY(inform->updateInformList());
+    QVERIFY(readInforms(inform));
     // m2 unread, m1 read, and the entry whose "read" is not a number counts as unread.
     QCOMPARE(inform->unreadCount(), 2);
     QCOMPARE(bubble->bubbleText(), QStringLiteral("2"));
-    auto* list = inform->findChild<QListWidget*>(QStringLiteral("listInform"));
-    QCOMPARE(list->count(), 3);
-    QVERIFY(list->item(0)->text().startsWith(QStringLiteral("系统维护通知")));
-    QVERIFY(list->item(0)->font().bold());
-    QVERIFY(!list->item(1)->font().bold());
+    auto* list = inform->findChild<QListView*>(QStringLiteral("listInform"));
+    QAbstractItemModel* rows = list->model();
+    QCOMPARE(rows->rowCount(), 3);
+    QVERIFY(rows->index(0, 0).data().toString().startsWith(QStringLiteral("系统维护通知")));
+    QVERIFY(rows->index(0, 0).data(Qt::FontRole).value<QFont>().bold());
+    QVERIFY(!rows->index(1, 0).data(Qt::FontRole).value<QFont>().bold());
 
     // The message button opens the view.
     QTest::mouseClick(bubble, Qt::LeftButton);
@@ -171,7 +188,7 @@ void TestViewTop::messageCentre()
     QCOMPARE(inform->unreadCount(), 0);
     QCOMPARE(bubble->count(), 0);
     QVERIFY(!readAll->isEnabled());
-    QVERIFY(!list->item(0)->font().bold());
+    QVERIFY(!rows->index(0, 0).data(Qt::FontRole).value<QFont>().bold());
 
     // Asking for the list goes to the service.
     const int lists = count(QStringLiteral("corvisclient"), QStringLiteral("0x011d"));
@@ -183,16 +200,16 @@ void TestViewTop::unreadableListKept()
 {
     QVERIFY(writeInforms());
     DialogInform* inform = top_->dialogInform();
-    QVERIFY(inform->updateInformList());
+    QVERIFY(readInforms(inform));
     QVERIFY(prefix_->writeInstallFile(QStringLiteral("ini/informList.json"), "{\"data\": [1, 2"));
-    QVERIFY(!inform->updateInformList());
+    QVERIFY(!readInforms(inform));
     QCOMPARE(inform->informs().size(), 3);
     QCOMPARE(inform->unreadCount(), 2);
     QVERIFY(log_.contains(QStringLiteral("the message list cannot be read, keep 3"), google::GLOG_WARNING));
     // No document at all: an empty centre says so.
     QFile::remove(prefix_->installPath(QStringLiteral("ini/informList.json")));
     ViewTop fresh;
-    QVERIFY(!fresh.dialogInform()->updateInformList());
+    QVERIFY(!readInforms(fresh.dialogInform()));
     QVERIFY(!fresh.dialogInform()->findChild<QLabel*>(QStringLiteral("labelNoInform"))->isHidden());
 }
 
@@ -200,7 +217,7 @@ void TestViewTop::exitClear()
 {
     QVERIFY(writeInforms());
     top_->setUserName(QStringLiteral("zhang"));
-    QVERIFY(top_->dialogInform()->updateInformList());
+    QVERIFY(readInforms(top_->dialogInform()));
     top_->findChild<QAction*>(QStringLiteral("actionPersonalCenter"))->trigger();
     top_->showInform();
     top_->exitClear();
