@@ -8,6 +8,7 @@
 #include "http/chttpcurlclient.h"
 #include "http/chttpevent.h"
 #include "http/jsonfields.h"
+#include "http/jsonparse.h"
 #include "http/logsafe.h"
 #include "login/des.h"
 
@@ -66,8 +67,7 @@ struct Reply {
 
     bool parse(const char* operation, const std::string& text)
     {
-        doc.Parse(text.c_str(), text.size());
-        if (doc.HasParseError() || !doc.IsObject()) {
+        if (!corvis::json::parseReply(doc, text) || !doc.IsObject()) {
             LOG(ERROR) << operation << " parse false :" << text;
             return false;
         }
@@ -586,8 +586,7 @@ void API::UploadFileCallback(bool success, std::string response, void* context)
         return;
     }
     Reply reply;
-    reply.doc.Parse(response.c_str(), response.size());
-    if (reply.doc.HasParseError() || !reply.doc.IsObject()) {
+    if (!corvis::json::parseReply(reply.doc, response) || !reply.doc.IsObject()) {
         LOG(ERROR) << "sandboxUpload parse false";
         return;
     }

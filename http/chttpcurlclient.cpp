@@ -87,13 +87,21 @@ int CHttpCurlClient::perform(const std::string& url, const std::string* postBody
         curl_easy_setopt(curl, CURLOPT_POSTFIELDS, postBody->c_str());
         curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(postBody->size()));
     }
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, corvis::curlAppendToString);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &response);
+    // Bounded: a reply larger than kCurlMaxReply fails the call (CURLE_FILESIZE_EXCEEDED or
+    // CURLE_WRITE_ERROR) instead of growing without end.
+    corvis::CappedString body{&response, corvis::kCurlMaxReply};
+    corvis::CappedString head{headers, corvis::kCurlMaxReply};
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(corvis::kCurlMaxReply));
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, corvis::curlAppendCapped);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
     if (headers != nullptr) {
-        curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, corvis::curlAppendToString);
-        curl_easy_setopt(curl, CURLOPT_HEADERDATA, headers);
+        curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, corvis::curlAppendCapped);
+        curl_easy_setopt(curl, CURLOPT_HEADERDATA, &head);
     }
     const CURLcode code = curl_easy_perform(curl);
+    if (body.overflowed || head.overflowed || code == CURLE_FILESIZE_EXCEEDED) {
+        LOG(ERROR) << "reply of " << url << " refused: over " << corvis::kCurlMaxReply << " bytes";
+    }
     curl_slist_free_all(headerLines);
     curl_easy_cleanup(curl);
     return code;
@@ -237,8 +245,10 @@ void CHttpCurlClient::curl_upload(const std::string& url, const std::string& fil
         curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
         curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
-        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, corvis::curlAppendToString);
-        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &upload_response_);
+        corvis::CappedString body{&upload_response_, corvis::kCurlMaxReply};
+        curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(corvis::kCurlMaxReply));
+        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, corvis::curlAppendCapped);
+        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
         curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kUploadConnectTimeoutSeconds);
         curl_easy_setopt(curl, CURLOPT_TIMEOUT, kUploadTimeoutSeconds);
         const CURLcode code = curl_easy_perform(curl);

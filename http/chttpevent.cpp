@@ -15,6 +15,7 @@
 #include <strings.h>
 #include <sys/socket.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -30,6 +31,9 @@ constexpr int kTimeoutSeconds = 30;
 // A download may move a large package over a slow link.
 constexpr int kDownloadTimeoutSeconds = 480;
 constexpr size_t kDrainPiece = 255;
+
+// A total deadline that replaces the operations' own when set (tests).
+std::atomic<int> g_deadlineOverrideMs{0};
 constexpr const char* kDefaultIpEndpoint = "https://ifconfig.me/ip";
 
 bool sameIgnoringCase(const char* a, const char* b)
@@ -79,6 +83,77 @@ struct CHttpEvent::Request {
     http_header_cb headerCb = nullptr;
     http_chunk_cb chunkCb = nullptr;
     int timeoutSeconds = kTimeoutSeconds;
+    size_t maxBody = CHttpEvent::kMaxReplyBody;
+};
+
+// What one exchange needs in libevent's callbacks: the caller's completion, and the deadline that
+// ends the exchange when the reply has not come whole in time.
+struct CHttpEvent::Call {
+    CHttpEvent* self = nullptr;
+    http_request_cb done = nullptr;
+    void* arg = nullptr;
+    http_header_cb headerCb = nullptr;
+    http_chunk_cb chunkCb = nullptr;
+    struct evhttp_request* req = nullptr;
+    struct event* deadline = nullptr;
+    int deadlineMs = 0;
+    size_t maxBody = 0;
+    bool finished = false;
+
+    static void onDone(struct evhttp_request* req, void* arg)
+    {
+        Call* call = static_cast<Call*>(arg);
+        call->finished = true;
+        // Nothing else may keep the loop running once the exchange is over.
+        if (call->deadline != nullptr) {
+            evtimer_del(call->deadline);
+        }
+        if (call->done != nullptr) {
+            call->done(req, call->arg);
+        }
+    }
+
+    // libevent hands every callback the completion's argument: the caller's own goes on here.
+    static int onHeaders(struct evhttp_request* req, void* arg)
+    {
+        const Call* call = static_cast<const Call*>(arg);
+        return call->headerCb(req, call->arg);
+    }
+
+    static void onChunk(struct evhttp_request* req, void* arg)
+    {
+        const Call* call = static_cast<const Call*>(arg);
+        call->chunkCb(req, call->arg);
+    }
+
+    static void onError(enum evhttp_request_error error, void* arg)
+    {
+        const Call* call = static_cast<const Call*>(arg);
+        // libevent reports headers over the limit as invalid ones.
+        if (error == EVREQ_HTTP_DATA_TOO_LONG) {
+            LOG(ERROR) << "reply of " << call->self->url() << " refused: its body exceeds " << call->maxBody << " bytes";
+        } else if (error == EVREQ_HTTP_INVALID_HEADER) {
+            LOG(ERROR) << "reply of " << call->self->url() << " refused: its headers are malformed or exceed "
+                       << kMaxHeaders << " bytes";
+        }
+    }
+
+    static void onDeadline(evutil_socket_t, short, void* arg)
+    {
+        Call* call = static_cast<Call*>(arg);
+        if (call->finished) {
+            return;
+        }
+        call->finished = true;
+        LOG(ERROR) << "request to " << call->self->url() << " not done within " << call->deadlineMs << " ms, abandoned";
+        // The callback of a cancelled request is not run: the caller learns the failure here.
+        evhttp_cancel_request(call->req);
+        call->req = nullptr;
+        if (call->done != nullptr) {
+            call->done(nullptr, call->arg);
+        }
+        event_base_loopbreak(call->self->base_);
+    }
 };
 
 CHttpEvent::CHttpEvent()
@@ -209,17 +284,34 @@ int CHttpEvent::send_request(const char* url, const Request& request)
         clear_all();
         return -1;
     }
-    struct evhttp_request* req = evhttp_request_new(request.done, request.arg);
+    // Nothing from outside may grow without bound: headers and body are capped, and the whole
+    // exchange has a deadline (a peer trickling one byte at a time never hits the idle time-out).
+    const size_t maxBody = maxBody_ > 0 ? maxBody_ : request.maxBody;
+    evhttp_connection_set_max_headers_size(conn_, static_cast<ev_ssize_t>(kMaxHeaders));
+    evhttp_connection_set_max_body_size(conn_, static_cast<ev_ssize_t>(maxBody));
+    Call call;
+    call.self = this;
+    call.done = request.done;
+    call.arg = request.arg;
+    call.maxBody = maxBody;
+    const int overrideMs = g_deadlineOverrideMs.load();
+    call.deadlineMs = overrideMs > 0 ? overrideMs : request.timeoutSeconds * 1000;
+
+    struct evhttp_request* req = evhttp_request_new(Call::onDone, &call);
     if (req == nullptr) {
         LOG(ERROR) << "evhttp_request_new() failed";
         clear_all();
         return -1;
     }
+    call.req = req;
+    evhttp_request_set_error_cb(req, Call::onError);
+    call.headerCb = request.headerCb;
+    call.chunkCb = request.chunkCb;
     if (request.headerCb != nullptr) {
-        evhttp_request_set_header_cb(req, request.headerCb);
+        evhttp_request_set_header_cb(req, Call::onHeaders);
     }
     if (request.chunkCb != nullptr) {
-        evhttp_request_set_chunked_cb(req, request.chunkCb);
+        evhttp_request_set_chunked_cb(req, Call::onChunk);
     }
     struct evkeyvalq* headers = evhttp_request_get_output_headers(req);
     evhttp_add_header(headers, "Host", host_.c_str());
@@ -250,15 +342,36 @@ int CHttpEvent::send_request(const char* url, const Request& request)
         target = request.givenTarget.empty() ? std::string("/") : request.givenTarget;
         break;
     }
+    call.deadline = evtimer_new(base_, Call::onDeadline, &call);
+    if (call.deadline == nullptr) {
+        LOG(ERROR) << "evtimer_new() failed";
+        evhttp_request_free(req);
+        clear_all();
+        return -1;
+    }
+    const timeval limit{call.deadlineMs / 1000, (call.deadlineMs % 1000) * 1000};
+    evtimer_add(call.deadline, &limit);
     // On failure libevent has already released the request.
     if (evhttp_make_request(conn_, req, request.command, target.c_str()) != 0) {
         LOG(ERROR) << "evhttp_make_request() failed";
+        event_free(call.deadline);
         clear_all();
         return -1;
     }
     event_base_dispatch(base_);
+    event_free(call.deadline);
     clear_all();
     return 0;
+}
+
+void CHttpEvent::set_max_body_size(size_t bytes)
+{
+    maxBody_ = bytes;
+}
+
+void CHttpEvent::setTotalDeadlineMs(int ms)
+{
+    g_deadlineOverrideMs.store(ms > 0 ? ms : 0);
 }
 
 void CHttpEvent::clear_all()
@@ -350,6 +463,7 @@ int CHttpEvent::file_download(const char* url, const char* path, http_header_cb 
     request.headerCb = headerCb;
     request.chunkCb = chunkCb;
     request.timeoutSeconds = kDownloadTimeoutSeconds;
+    request.maxBody = kMaxPictureBody;
     return send_request(url, request);
 }
 
@@ -395,6 +509,7 @@ int CHttpEvent::vesk_get_imageCode(const char* url, const char* path, void* cont
     request.arg = context;
     request.headerCb = headerCb;
     request.chunkCb = chunkCb;
+    request.maxBody = kMaxPictureBody;
     return send_request(url, request);
 }
 
@@ -490,8 +605,10 @@ int CHttpEvent::GetResponse(const std::string& url, const std::string& body, boo
         curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
         curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
-        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, corvis::curlAppendToString);
-        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &out);
+        corvis::CappedString sink{&out, corvis::kCurlMaxReply};
+        curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(corvis::kCurlMaxReply));
+        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, corvis::curlAppendCapped);
+        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
         curl_easy_setopt(curl, CURLOPT_TIMEOUT, 10L);
         curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, isGet ? 10L : 60L);
         if (!isGet) {

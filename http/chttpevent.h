@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <string>
 
@@ -21,9 +22,19 @@ typedef void (*http_chunk_cb)(struct evhttp_request* req, void* arg);
 //
 // Every request operation returns 0 once the exchange has run (whatever its outcome; an empty
 // response means the transport failed) and -1 when nothing was sent.
+//
+// What a peer may send is bounded: reply headers to kMaxHeaders bytes, a reply body to
+// kMaxReplyBody bytes (kMaxPictureBody for file_download and vesk_get_imageCode), and the whole
+// exchange must end within the operation's time-out (30 s, 480 s for file_download), however
+// slowly the peer keeps it alive. Beyond a bound the exchange fails as when no reply came: the
+// completion callback gets no request, and the response stays empty.
 class CHttpEvent
 {
 public:
+    static constexpr size_t kMaxHeaders = 256 * 1024;
+    static constexpr size_t kMaxReplyBody = 8 * 1024 * 1024;
+    static constexpr size_t kMaxPictureBody = 2 * 1024 * 1024;
+
     CHttpEvent();
     ~CHttpEvent();
     CHttpEvent(const CHttpEvent&) = delete;
@@ -59,6 +70,12 @@ public:
     // Form POST with the privilege verify key as cookie.
     int vesk_privilege_login(const char* url, const char* body, const char* verifyKey, http_request_cb cb);
 
+    // Another cap on the body of this object's exchange than the operation's (0: the operation's).
+    void set_max_body_size(size_t bytes);
+    // A total deadline for every exchange of the process instead of the operations' own time-outs
+    // (0: the operations' own). For tests, which cannot wait 30 s.
+    static void setTotalDeadlineMs(int ms);
+
     std::string get_response_data() const;
     void set_response_data(const std::string& data);
     void* context() const { return context_; }
@@ -86,6 +103,7 @@ public:
 
 private:
     struct Request;
+    struct Call;
     int init_ssl();
     int make_struct_connection(int timeoutSeconds);
     int send_request(const char* url, const Request& request);
@@ -104,4 +122,5 @@ private:
     struct evhttp_connection* conn_ = nullptr;
     std::string response_data_;
     void* context_ = nullptr;
+    size_t maxBody_ = 0;
 };

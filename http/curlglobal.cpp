@@ -15,6 +15,19 @@ size_t curlAppendToString(char* data, size_t size, size_t count, void* userdata)
     return bytes;
 }
 
+size_t curlAppendCapped(char* data, size_t size, size_t count, void* userdata)
+{
+    CappedString* sink = static_cast<CappedString*>(userdata);
+    const size_t bytes = size * count;
+    if (bytes > sink->left) {
+        sink->overflowed = true;
+        return 0;
+    }
+    sink->out->append(data, bytes);
+    sink->left -= bytes;
+    return bytes;
+}
+
 void curlReinitAfterOutOfMemory()
 {
     LOG(ERROR) << "curl error(errno:27): memory allocation, to reinit";

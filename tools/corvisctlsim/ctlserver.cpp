@@ -43,6 +43,10 @@ namespace {
 
 // Idle client connections are dropped after this long.
 constexpr int kServerTimeoutSeconds = 60;
+// A request is held whole in memory before it is recorded: larger bodies are refused with 413,
+// larger headers with 400, and the connection is closed.
+constexpr ev_ssize_t kMaxRequestBody = 32 * 1024 * 1024;
+constexpr ev_ssize_t kMaxRequestHeaders = 256 * 1024;
 
 struct bufferevent* tlsBufferevent(struct event_base* base, void* arg)
 {
@@ -215,6 +219,8 @@ bool CtlServer::start(QString& error)
         }
         evhttp_set_gencb(service->http, onRequest, service);
         evhttp_set_timeout(service->http, kServerTimeoutSeconds);
+        evhttp_set_max_body_size(service->http, kMaxRequestBody);
+        evhttp_set_max_headers_size(service->http, kMaxRequestHeaders);
         if (service->tls) {
             evhttp_set_bevcb(service->http, tlsBufferevent, sslContext_);
         }
