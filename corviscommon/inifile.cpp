@@ -48,7 +48,19 @@ bool copyFits(const std::string& text, char* out, int outSize)
     return true;
 }
 
-// Opens a regular file without blocking on a FIFO and without following a device.
+// A UTF-8 byte-order mark, which some editors put at the start of a file; it is not part of the
+// first line.
+constexpr char kBom[] = "\xEF\xBB\xBF";
+constexpr size_t kBomSize = 3;
+
+bool startsWithBom(const char* text, size_t length)
+{
+    return length >= kBomSize && std::memcmp(text, kBom, kBomSize) == 0;
+}
+
+// Opens a regular file without blocking on a FIFO and without following a device. A file larger
+// than INI_MAX_FILE is refused like one that cannot be opened: configuration files are small, and
+// a huge one would hold its reader for seconds.
 int openRegular(const char* path, int flags)
 {
     if (path == nullptr || path[0] == '\0') {
@@ -59,7 +71,7 @@ int openRegular(const char* path, int flags)
         return -1;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > INI_MAX_FILE) {
         ::close(fd);
         return -1;
     }
@@ -96,9 +108,16 @@ std::vector<LinePiece> splitLines(const std::string& data)
 }
 
 // The line as C text: the parsers stop at an embedded NUL, as they do on a buffer read by fgets.
+// The first line is read without a byte-order mark.
 std::string lineText(const std::string& data, const LinePiece& piece)
 {
-    return std::string(data.c_str() + piece.offset, strnlen(data.c_str() + piece.offset, piece.length));
+    size_t offset = piece.offset;
+    size_t length = piece.length;
+    if (offset == 0 && startsWithBom(data.c_str(), length)) {
+        offset += kBomSize;
+        length -= kBomSize;
+    }
+    return std::string(data.c_str() + offset, strnlen(data.c_str() + offset, length));
 }
 
 bool readAll(int fd, std::string& out)
@@ -117,8 +136,8 @@ bool readAll(int fd, std::string& out)
             return false;
         }
         out.append(buffer, static_cast<size_t>(n));
-        // Configuration files are small; refuse to slurp something absurd.
-        if (out.size() > 64u * 1024u * 1024u) {
+        // It may have grown since it was opened.
+        if (out.size() > static_cast<size_t>(INI_MAX_FILE)) {
             return false;
         }
     }
@@ -242,8 +261,15 @@ int inifile_read(const char* path, const char* section, const char* key, char* o
     std::vector<char> name(INI_LINE_MAX);
     std::vector<char> value(INI_LINE_MAX);
     bool inSection = false;
+    bool first = true;
     int result = -1;
     while (std::fgets(line.data(), INI_LINE_MAX, file) != nullptr) {
+        if (first) {
+            first = false;
+            if (startsWithBom(line.data(), std::strlen(line.data()))) {
+                std::memmove(line.data(), line.data() + kBomSize, std::strlen(line.data()) - kBomSize + 1);
+            }
+        }
         if (!inSection) {
             if (GetSectionName(line.data(), name.data(), INI_LINE_MAX) == 0 && strcasecmp(name.data(), section) == 0) {
                 inSection = true;

@@ -6,9 +6,13 @@
 // INI_LINE_MAX - 1 bytes, each parsed as a line of its own (by the reader and the writer alike).
 // Section and key names compare ignoring ASCII case; values compare exactly.
 // Only regular files are read or written: a directory, FIFO or device at the path counts as a
-// file that cannot be opened.
+// file that cannot be opened. A UTF-8 byte-order mark at the start of the file is skipped: it
+// does not hide the first line (the writer keeps it in place).
 
 #define INI_LINE_MAX 10240
+// Files larger than this (4 MiB) are refused by the readers and the writer like files that
+// cannot be opened.
+#define INI_MAX_FILE (4 * 1024 * 1024)
 
 // 1 when the line is empty after trimming or starts with '#' or ';', else 0.
 int LineIsComment(const char* line);

@@ -30,6 +30,7 @@ private slots:
     void badFiles_data();
     void badFiles();
     void longLines();
+    void hugeFileRefused();
 
 private:
     QString file(const QByteArray& content);
@@ -148,6 +149,13 @@ void TestIniFile::read_data()
     QTest::newRow("commented key skipped") << QByteArray("[a]\n;k=1\nk=2\n") << QByteArray("a") << QByteArray("k") << 0 << QByteArray("2");
     QTest::newRow("nul byte ends line") << QByteArray("[a]\nk=v\0x\nz=1\n", 15) << QByteArray("a") << QByteArray("z") << 0
                                         << QByteArray("1");
+    // A byte-order mark at the start does not hide the first section; elsewhere it is text.
+    QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF[Mervasso]\ncsmode=1\n") << QByteArray("Mervasso")
+                                     << QByteArray("csmode") << 0 << QByteArray("1");
+    QTest::newRow("byte-order mark before a comment") << QByteArray("\xEF\xBB\xBF; note\n[a]\nk=v\n") << QByteArray("a")
+                                                      << QByteArray("k") << 0 << QByteArray("v");
+    QTest::newRow("mark not at the start") << QByteArray("[a]\nx=1\n\xEF\xBB\xBF[b]\nk=v\n") << QByteArray("b")
+                                           << QByteArray("k") << -1 << QByteArray();
     QTest::newRow("garbage") << QByteArray("\xff\xfe\n[\x01]\n\x80=\x81\n", 11) << QByteArray("\x01") << QByteArray("\x80") << 0
                              << QByteArray("\x81");
 }
@@ -253,6 +261,12 @@ void TestIniFile::write_data()
         << QByteArray("[a]\nk=2\n[b]\n[a]\nk=1\n");
     QTest::newRow("last line without newline")
         << QByteArray("[a]\nk=1") << QByteArray("a") << QByteArray("k") << QByteArray("2") << QByteArray("[a]\nk=2\n");
+    QTest::newRow("byte-order mark kept, first section found")
+        << QByteArray("\xEF\xBB\xBF[functions]\nrememberaccount=1\n") << QByteArray("functions")
+        << QByteArray("rememberaccount") << QByteArray("0") << QByteArray("\xEF\xBB\xBF[functions]\nrememberaccount=0\n");
+    QTest::newRow("byte-order mark kept, key appended to the first section")
+        << QByteArray("\xEF\xBB\xBF[a]\nx=1\n[b]\n") << QByteArray("a") << QByteArray("k") << QByteArray("v")
+        << QByteArray("\xEF\xBB\xBF[a]\nx=1\nk=v\n[b]\n");
     QTest::newRow("empty file gets a section")
         << QByteArray() << QByteArray("a") << QByteArray("k") << QByteArray("v") << QByteArray("\n[a]\nk=v\n");
 }
@@ -366,6 +380,25 @@ void TestIniFile::longLines()
     QCOMPARE(QByteArray(out), QByteArray("short"));
     QCOMPARE(inifile_read(p.constData(), "a", "k", out, sizeof out), 0);
     QCOMPARE(QByteArray(out), QByteArray("w"));
+}
+
+void TestIniFile::hugeFileRefused()
+{
+    // Over the limit: unreadable, as a file that cannot be opened, and never written.
+    QByteArray content = "[Mervasso]\ncsmode=1\n";
+    content += QByteArray(INI_MAX_FILE, ';');
+    const QString path = file(content);
+    const QByteArray p = path.toLocal8Bit();
+    char out[32] = {0};
+    QCOMPARE(inifile_read(p.constData(), "Mervasso", "csmode", out, sizeof out), -2);
+    int number = 5;
+    QCOMPARE(ReadIntFromIni(p.constData(), "Mervasso", "csmode", number, 0), -2);
+    QCOMPARE(number, 0);
+    QCOMPARE(inifile_write(p.constData(), "Mervasso", "csmode", "0", nullptr), 0);
+    QCOMPARE(readFile(path), content);
+    // At the limit it is still read.
+    const QString fits = file("[Mervasso]\ncsmode=1\n" + QByteArray(INI_MAX_FILE - 20, ';'));
+    QCOMPARE(inifile_read(fits.toLocal8Bit().constData(), "Mervasso", "csmode", out, sizeof out), 0);
 }
 
 QTEST_GUILESS_MAIN(TestIniFile)
