@@ -30,9 +30,8 @@ bool ServerDeal::admit(uint16_t cmd, const QString& text, qint64* bytes)
     const qint64 size = qint64(text.size()) * 2 + 64;
     if (pending_.load() >= maxPending_.load() || pendingBytes_.load() + size > kMaxPendingBytes) {
         const quint64 total = ++dropped_;
-        static corvis::LogThrottle throttle;
         uint64_t leftOut = 0;
-        if (throttle.allow(&leftOut)) {
+        if (droppedLog_.allow(&leftOut)) {
             LOG(WARNING) << QStringLiteral("ServerDeal: %1 pushed messages wait for the GUI thread, dropped %2 (%3 dropped in all)")
                                 .arg(pending_.load())
                                 .arg(hexCode(cmd))
@@ -187,7 +186,11 @@ void ServerDeal::_parseProtocol(char* body, int length)
             return;
         }
     }
-    LOG(WARNING) << "FUNC(_parseProtocol) exception server request code: " << hexCode(cmd);
+    uint64_t leftOut = 0;
+    if (unknownLog_.allow(&leftOut)) {
+        LOG(WARNING) << "FUNC(_parseProtocol) exception server request code: " << hexCode(cmd)
+                     << corvis::LogThrottle::suffix(leftOut);
+    }
 }
 
 void ServerDeal::_changeWindowStatus(ServerReq req)

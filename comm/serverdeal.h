@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comm/serverreq.h"
+#include "corviscommon/logthrottle.h"
 #include "platform/corvismsg/postdeal.h"
 
 #include <QObject>
@@ -14,8 +15,8 @@
 //
 // The way to the GUI thread is bounded: while kMaxPending messages (or kMaxPendingBytes of text)
 // wait there unhandled, a further message is dropped with a WARNING (at most one line a second,
-// with the count). A flood of pushes must not grow the process without end while the GUI thread
-// is busy.
+// with the count; so are unknown codes). A flood of pushes must not grow the process without end
+// while the GUI thread is busy.
 class ServerDeal : public QObject, public PostDeal
 {
     Q_OBJECT
@@ -60,4 +61,7 @@ private:
     std::atomic<qint64> pendingBytes_{0};
     std::atomic<quint64> dropped_{0};
     std::atomic<int> maxPending_{kMaxPending};
+    // Warnings a flood may repeat: one line a second, with the count.
+    corvis::LogThrottle droppedLog_;
+    corvis::LogThrottle unknownLog_;
 };

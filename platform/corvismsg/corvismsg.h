@@ -32,13 +32,14 @@
 //   our own uid on which nobody accepts. A plain file, another user's socket or a socket that is
 //   still served stays, and the server does not listen (ListenError() and ListenOwnerUid() say
 //   why). It gives its socket mode 0666 so that the sibling services (root and the desktop user)
-//   can connect; who may talk is decided by the peer check below. It reads every connection with a bound: a message longer
-//   than US_ServerOptions::maxMessage (64512 bytes with its header) or with another version than
-//   1 is dropped with a log line and its connection closed, and the server goes on. It reads
-//   exactly what the header announces and never hands over more than was received. Connections
-//   are served side by side on one thread; a connection that does not complete its message
-//   within US_ServerOptions::readTimeoutMs is closed, so a slow or silent client never stops the
-//   others.
+//   can connect; who may talk is decided by the peer check below. It reads every connection with
+//   a bound: a message longer than US_ServerOptions::maxMessage (64512 bytes with its header) or
+//   with another version than 1 is dropped and its connection closed, and the server goes on.
+//   It reads exactly what the header announces and never hands over more than was received.
+//   Connections are served side by side on one thread; a connection that does not complete its
+//   message within US_ServerOptions::readTimeoutMs is closed, so a slow or silent client never
+//   stops the others. Each drop is logged, at most one line a second with the count of those
+//   left out.
 // - Peer check, both ways: a US_Server accepts a connection only from uid 0 or its own effective
 //   uid (SO_PEERCRED); any other peer is closed unread with a WARNING naming its uid and pid (at
 //   most one such line a second, with the count of those left out). A client (US_Client,

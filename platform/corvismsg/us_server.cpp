@@ -112,6 +112,15 @@ bool socketServed(const std::string& path)
 
 }  // namespace
 
+void US_Server::warnDropped(const std::string& text)
+{
+    uint64_t leftOut = 0;
+    if (droppedLog_.allow(&leftOut)) {
+        LOG(WARNING) << "US_Server " << path_ << ": " << text
+                     << (leftOut > 0 ? " (" + std::to_string(leftOut) + " more dropped since the last line)" : std::string());
+    }
+}
+
 bool US_Server::failListen(const std::string& reason, long ownerUid)
 {
     listenError_ = reason;
@@ -242,9 +251,9 @@ int US_Server::Run()
         for (auto& connection : connections_) {
             if (connection->fd >= 0 && connection->deadline <= now &&
                 std::find(finished.begin(), finished.end(), connection.get()) == finished.end()) {
-                LOG(WARNING) << "US_Server " << path_ << ": no whole message within " << options_.readTimeoutMs
-                             << " ms (" << connection->have << " bytes), connection of pid " << connection->pid
-                             << " closed";
+                warnDropped("no whole message within " + std::to_string(options_.readTimeoutMs) + " ms (" +
+                            std::to_string(connection->have) + " bytes), connection of pid " +
+                            std::to_string(connection->pid) + " closed");
                 drop(*connection);
                 finished.push_back(connection.get());
             }
@@ -347,14 +356,14 @@ bool US_Server::serve(Connection& connection)
             if (errno == EAGAIN || errno == EWOULDBLOCK) {
                 return true;
             }
-            PLOG(WARNING) << "US_Server " << path_ << ": read failed, connection closed";
+            warnDropped(std::string("read failed: ") + std::strerror(errno) + ", connection closed");
             drop(connection);
             return false;
         }
         if (n == 0) {
             if (connection.have > 0) {
-                LOG(WARNING) << "US_Server " << path_ << ": peer closed after " << connection.have << " of "
-                             << connection.need << " bytes, message dropped";
+                warnDropped("peer closed after " + std::to_string(connection.have) + " of " +
+                            std::to_string(connection.need) + " bytes, message dropped");
             }
             drop(connection);
             return false;
@@ -384,12 +393,12 @@ bool US_Server::takeHeader(Connection& connection)
     const uint16_t version = io::getU16BE(header);
     const uint32_t bodyLength = io::getU32BE(header + 4);
     if (options_.checkVersion && version != 1) {
-        LOG(WARNING) << "US_Server " << path_ << ": message of version " << version << " dropped, connection closed";
+        warnDropped("message of version " + std::to_string(version) + " dropped, connection closed");
         return false;
     }
     if (bodyLength > static_cast<uint32_t>(options_.maxMessage - kHeaderSize)) {
-        LOG(WARNING) << "US_Server " << path_ << ": message of " << bodyLength + uint64_t{kHeaderSize}
-                     << " bytes exceeds " << options_.maxMessage << ", dropped, connection closed";
+        warnDropped("message of " + std::to_string(bodyLength + uint64_t{kHeaderSize}) + " bytes exceeds " +
+                    std::to_string(options_.maxMessage) + ", dropped, connection closed");
         return false;
     }
     connection.headerDone = true;

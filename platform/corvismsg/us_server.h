@@ -77,6 +77,8 @@ private:
 
     bool listen();
     bool failListen(const std::string& reason, long ownerUid);
+    // A WARNING about a dropped message or connection, at most one a second with the count.
+    void warnDropped(const std::string& text);
     void closeListener();
     void acceptAll();
     bool admit(int fd, Connection& connection);
@@ -98,6 +100,7 @@ private:
     std::string listenError_;
     long listenOwnerUid_ = -1;
     corvismsg::LogThrottle refusedLog_;
+    corvismsg::LogThrottle droppedLog_;
     std::atomic<bool> stop_{false};
     std::vector<std::unique_ptr<Connection>> connections_;
 };

@@ -394,6 +394,10 @@ void TestMainWindow::clientResults()
     QFETCH(QStringList, lines);
     QFETCH(QStringList, absent);
     window_->onReqClientResult(static_cast<ClientReq>(req), text, failed);
+    // Some documents (the message list) are read off the GUI thread.
+    for (const QString& line : lines) {
+        waitForLog(line);
+    }
     expectLog(lines, absent);
     if (QTest::currentTestFailed()) {
         return;
