@@ -22,7 +22,8 @@ int main(int argc, char** argv)
     options.simProgram = QCoreApplication::applicationDirPath() + QStringLiteral("/corvissim");
     int timeoutMs = 1000;
     const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
+    // Options come in pairs: a name and its value.
+    for (int i = 1; i < args.size(); i += 2) {
         const QString arg = args.at(i);
         const QString value = i + 1 < args.size() ? args.at(i + 1) : QString();
         bool used = true;
@@ -48,7 +49,6 @@ int main(int argc, char** argv)
                                  "[--restart-every SECONDS] [--timeout-ms N] [--corvissim PATH]\n");
             return 2;
         }
-        ++i;
     }
     if (options.seconds <= 0 || options.requests < 0 || options.pushes < 0 || options.restartEverySeconds <= 0) {
         std::fprintf(stderr, "corvissoak: bad numbers\n");
