@@ -24,6 +24,8 @@ fi
 cmake --build "$build" -j"${JOBS:-2}" --target corvissoak corvissim
 
 out=$(mktemp -d /tmp/cvbsoak-run.XXXXXX)
+# Open to other users, so that the pushes of another user reach the push socket's peer check.
+chmod 755 "$out"
 export LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"

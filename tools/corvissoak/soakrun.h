@@ -51,6 +51,7 @@ private:
     bool startSim();
     void stopSim();
     void issueRequests();
+    void issue(int kind);
     void onResult(ClientReq req, const QString& resMsg, const QString& extra, bool failed);
     void onPush(ServerReq req, const QString& text, int arg);
     void onWindowStatus(ServerReq req);
@@ -97,6 +98,7 @@ private:
     std::atomic<int> malformedSent_{0};
     int foreignSent_ = 0;
     int foreignRefusedByServer_ = 0;
+    int foreignUnreachable_ = 0;
     std::vector<int> pushesDelivered_;
     std::vector<int> lastSeq_;
     int outOfOrder_ = 0;
