@@ -173,6 +173,16 @@ int SoakRun::run()
     connect(UiComm::instance(), &UiComm::sendCommMsg, this, &SoakRun::onResult);
 
     clock_.start();
+    const int perSender = options_.pushes / 4;
+    for (int s = 0; s < 4; ++s) {
+        const int count = perSender + (s < options_.pushes % 4 ? 1 : 0);
+        senders_.emplace_back([this, s, count]() {
+            sender(s, count);
+            ++sendersDone_;
+        });
+    }
+    // This thread, the push server's, the log pruner's, Qt's process helper and the senders.
+    threadsStart_ = threadCount();
     // Warm-up: the pool at its full size at once (64 hung requests), so that the memory every
     // thread of it takes is already in the sample after the first minute.
     for (int i = 0; i < options_.maxInFlight && issued_ < options_.requests; ++i) {
@@ -194,13 +204,6 @@ int SoakRun::run()
         connect(&foreignTimer_, &QTimer::timeout, this, &SoakRun::foreignPush);
         foreignTimer_.start(2000);
     }
-    const int perSender = options_.pushes / 4;
-    for (int s = 0; s < 4; ++s) {
-        const int count = perSender + (s < options_.pushes % 4 ? 1 : 0);
-        senders_.emplace_back([this, s, count]() { sender(s, count); });
-    }
-    // This thread, the push server's, the log pruner's, Qt's process helper and the senders.
-    threadsStart_ = threadCount();
     QTimer::singleShot(options_.seconds * 1000, this, &SoakRun::finish);
     QCoreApplication::exec();
     return report();
@@ -213,6 +216,11 @@ void SoakRun::issueRequests()
     }
     const qint64 due = std::min<qint64>(options_.requests,
                                         qint64(options_.requests) * clock_.elapsed() / (qint64(options_.seconds) * 1000));
+    issueUpTo(int(due));
+}
+
+void SoakRun::issueUpTo(int due)
+{
     while (issued_ < due && inFlight_ < options_.maxInFlight) {
         // The kind follows the request's number, spread evenly.
         const int slot = issued_ % 100;
@@ -412,11 +420,18 @@ void SoakRun::foreignPush()
 
 void SoakRun::finish()
 {
-    finished_ = true;
     pacer_.stop();
     loginTimer_.stop();
     restartTimer_.stop();
     foreignTimer_.stop();
+    // The last requests and pushes that were due just now still go out.
+    QElapsedTimer last;
+    last.start();
+    while ((issued_ < options_.requests || sendersDone_.load() < 4) && last.elapsed() < 60000) {
+        issueUpTo(options_.requests);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    finished_ = true;
     stopSenders_ = true;
     for (std::thread& thread : senders_) {
         thread.join();

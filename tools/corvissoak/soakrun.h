@@ -52,6 +52,7 @@ private:
     void stopSim();
     void issueRequests();
     void issue(int kind);
+    void issueUpTo(int due);
     void onResult(ClientReq req, const QString& resMsg, const QString& extra, bool failed);
     void onPush(ServerReq req, const QString& text, int arg);
     void onWindowStatus(ServerReq req);
@@ -93,6 +94,7 @@ private:
 
     std::vector<std::thread> senders_;
     std::atomic<bool> stopSenders_{false};
+    std::atomic<int> sendersDone_{0};
     std::atomic<int> pushesSent_[4] = {};
     std::atomic<int> pushesFailed_[4] = {};
     std::atomic<int> malformedSent_{0};
