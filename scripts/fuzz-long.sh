@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Long fuzzing, on demand (CI keeps the short runs of scripts/run-fuzzers.sh): every libFuzzer
-# target of a sanitizer build for MINUTES minutes, JOBS targets at a time, starting from and
-# growing the corpora kept under fuzz/corpus/. Afterwards each corpus is minimised (libFuzzer's
-# merge keeps only inputs that add coverage) and written back, and the executions per target and
-# in total are printed.
+# target of a sanitizer build for MINUTES minutes, JOBS targets at a time, starting from the seeds
+# kept under fuzz/corpus/ and from what earlier runs grew. The tracked seeds are only read: the
+# grown corpus of each target is minimised (libFuzzer's merge keeps only inputs that add coverage)
+# into BUILD_DIR/fuzz-corpus/<target>, where the next run starts from. Crash reproducers land as
+# BUILD_DIR/fuzz/<target>-crash-*; copy one under fuzz/corpus/ with a telling name by hand.
+# The executions per target and in total are printed.
 #   usage: scripts/fuzz-long.sh BUILD_DIR [MINUTES (10)] [JOBS (1)]
 #   e.g.   scripts/fuzz-long.sh build-asan 10 2
 set -euo pipefail
@@ -26,8 +28,10 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 run_one() {
   local target=$1 name
   name=$(basename "$target")
-  local kept="$here/fuzz/corpus/$name" grown="$work/$name.grown" prefix="$work/prefix-$name"
+  local seeds="$here/fuzz/corpus/$name" kept="$build/fuzz-corpus/$name"
+  local grown="$work/$name.grown" prefix="$work/prefix-$name"
   mkdir -p "$kept" "$grown" "$prefix"
+  if [ -d "$seeds" ]; then cp -r "$seeds/." "$grown/"; fi
   cp -r "$kept/." "$grown/"
   # Each target gets its own prefix so nothing touches real product paths.
   if ! CORVISBENCH_PREFIX="$prefix" "$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
@@ -36,10 +40,10 @@ run_one() {
     echo "fuzz-long: $name failed (artifacts: $build/fuzz/$name-*)" >&2
     return 1
   fi
-  # Minimise: only inputs that add coverage go back under fuzz/corpus/.
+  # Minimise into the build's corpus: only inputs that add coverage are kept.
   local minimal="$work/$name.min"
   mkdir -p "$minimal"
-  CORVISBENCH_PREFIX="$prefix" "$target" -merge=1 -timeout=20 -rss_limit_mb=2048 "$minimal" "$kept" "$grown" \
+  CORVISBENCH_PREFIX="$prefix" "$target" -merge=1 -timeout=20 -rss_limit_mb=2048 "$minimal" "$grown" \
     > "$work/$name.merge.log" 2>&1
   rm -rf "$kept"
   mkdir -p "$kept"
