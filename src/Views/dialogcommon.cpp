@@ -25,6 +25,7 @@ void DialogCommon::handleReqClientResult(ClientReq req, const QString& text, boo
 {
     LOG(INFO) << "FUNC(handleReqClientResult) reqType: " << hexCode(req) << ", msg:" << text << ", isMsgError:" << isMsgError;
     logNotBuilt("DialogCommon::handleReqClientResult");
+    emit resultReceived(req, text, isMsgError);
 }
 
 void DialogCommon::hideAndClearData()

@@ -20,9 +20,11 @@ void PageDeviceInfo::updateBindlingDevice()
 void PageDeviceInfo::updateBindState(int maxNum)
 {
     logNotBuilt("PageDeviceInfo::updateBindState", QStringLiteral("maxNum: %1").arg(maxNum));
+    emit bindStateUpdated(maxNum);
 }
 
 void PageDeviceInfo::judgeEnvRemind(const QString& policy)
 {
     logNotBuilt("PageDeviceInfo::judgeEnvRemind", QStringLiteral("policy size: %1").arg(policy.size()));
+    emit envPolicyReceived(policy);
 }

@@ -44,6 +44,7 @@ void PageSandbox::updateSandbox(const QString& list, bool& ready)
 bool PageSandbox::handleSandboxReady(const QString& id)
 {
     logNotBuilt("PageSandbox::handleSandboxReady", QStringLiteral("id: %1").arg(id));
+    emit sandboxMarkedReady(id);
     return false;
 }
 
