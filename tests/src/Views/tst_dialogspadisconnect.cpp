@@ -4,7 +4,6 @@
 #include "support/simprocess.h"
 #include "support/testprefix.h"
 
-#include <QLabel>
 #include <QPushButton>
 #include <QtTest>
 
@@ -16,7 +15,6 @@ class TestDialogSPADisconnect : public QObject
 
 private slots:
     void initTestCase();
-    void texts();
     void goAsksTheTray();
     void closingGivesUp();
 
@@ -30,15 +28,6 @@ void TestDialogSPADisconnect::initTestCase()
     prefix_ = std::make_unique<TestPrefix>();
     sim_ = std::make_unique<SimProcess>(prefix_->root());
     QVERIFY2(sim_->start(), qPrintable(sim_->errorOutput()));
-}
-
-void TestDialogSPADisconnect::texts()
-{
-    DialogSPADisconnect* dialog = DialogSPADisconnect::instance();
-    QCOMPARE(dialog->windowTitle(), QStringLiteral("提示"));
-    QCOMPARE(dialog->findChild<QLabel*>(QStringLiteral("labelSpaDisconnect"))->text(),
-             QStringLiteral("Orvane云助手与控制器无法通讯，需前往预认证界面重新进行SPA（单包认证）。"));
-    QCOMPARE(dialog->findChild<QPushButton*>(QStringLiteral("btnGoSpa"))->text(), QStringLiteral("立即前往"));
 }
 
 void TestDialogSPADisconnect::goAsksTheTray()

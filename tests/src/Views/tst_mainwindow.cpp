@@ -101,7 +101,6 @@ private slots:
     void loginResults_data();
     void loginResults();
     void connectErrorInTheLoginDialog();
-    void loginResultThroughTheService();
     void otherResults_data();
     void otherResults();
     void reachTheirReceiver_data();
@@ -111,7 +110,6 @@ private slots:
     void passwordChangedTip();
     void trayNotices_data();
     void trayNotices();
-    void systemTitle();
     void systemTitleRetries();
     void autoLogin_data();
     void autoLogin();
@@ -294,16 +292,6 @@ void TestMainWindow::connectErrorInTheLoginDialog()
 {
     window_->onCommMsg(CReqClientLogin65, QStringLiteral("__CONNECT_ERROR__"), QString(), true);
     QCOMPARE(accountTip(), kRestart);
-}
-
-void TestMainWindow::loginResultThroughTheService()
-{
-    // The whole road: request, corvissim's reply, the queued result, the login dialog.
-    QSignalSpy spy(window_, &MainWindow::sendClientLoginResult);
-    UiComm::instance()->apiCorvisclientCommon(CReqClientLogin76, QStringLiteral("zhang\nsecret\n1\n"), true);
-    QVERIFY(spy.wait(15000));
-    QCOMPARE(spy.at(0).at(0).value<ClientReq>(), CReqClientLogin76);
-    QCOMPARE(spy.at(0).at(2).toBool(), false);
 }
 
 void TestMainWindow::otherResults_data()
@@ -499,18 +487,6 @@ void TestMainWindow::trayNotices()
     // The login page's roll-back button comes back with the answer to its own request.
     QCOMPARE(loginBack->isEnabled(), req == CReqUpdate40 && !pushed);
     loginBack->setEnabled(true);
-}
-
-void TestMainWindow::systemTitle()
-{
-    QVERIFY(prefix_->writeInstallFile(QStringLiteral("ini/systemTitle.json"),
-                                      R"({"data":{"validateCodeType":"1","loginMenu":[{"menuId":"accountLoginTab","menuText":"账号登录"}]}})"));
-    window_->onCommMsg(CReqClientQuerySystemTitle, QString(), QString(), false);
-    QCOMPARE(login()->systemTitle().validateCodeType, 1);
-    QCOMPARE(login()->systemTitle().loginMenu.size(), 1);
-    QVERIFY(prefix_->writeInstallFile(QStringLiteral("ini/systemTitle.json"), kSystemTitle));
-    window_->onCommMsg(CReqClientQuerySystemTitle, QString(), QString(), false);
-    QCOMPARE(login()->systemTitle().loginMenu.size(), 2);
 }
 
 void TestMainWindow::systemTitleRetries()
