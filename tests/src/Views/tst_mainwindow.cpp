@@ -56,6 +56,7 @@ private slots:
     void loginResultsReachTheLoginDialog_data();
     void loginResultsReachTheLoginDialog();
     void loginResultThroughTheService();
+    void loginResultOpensTheCommonDialog();
     void otherPeers_data();
     void otherPeers();
     void clientResults_data();
@@ -275,6 +276,15 @@ void TestMainWindow::loginResultThroughTheService()
     QCOMPARE(spy.at(0).at(0).value<ClientReq>(), CReqClientLogin76);
     QCOMPARE(spy.at(0).at(2).toBool(), false);
     QCOMPARE(count(QStringLiteral("corvisclient"), QStringLiteral("0x0113")), 1);
+}
+
+void TestMainWindow::loginResultOpensTheCommonDialog()
+{
+    // The login dialog asks for the account dialog by a signal; the window opens the page.
+    window_->onCommMsg(CReqClientLogin76, QStringLiteral("请完善个人信息"), QStringLiteral("26"), false);
+    QCOMPARE(DialogCommon::instance()->currentPage(), int(PageDialogImproveUserInfo));
+    window_->onCommMsg(CReqClientLogin76, QStringLiteral("15"), QStringLiteral("0"), false);
+    QCOMPARE(DialogCommon::instance()->currentPage(), int(PageDialogModifyPwd));
 }
 
 void TestMainWindow::otherPeers_data()
