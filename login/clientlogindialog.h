@@ -111,6 +111,8 @@ public:
     int validateCodeType() const { return validateCodeType_; }
     int reminderAccepted() const { return reminderAccepted_; }
     const st_loginLock& loginLock() const;
+    // The phone page for the phone type, else the account page (which also shows the tips of the
+    // QR-code and certificate types, whose pages have no tip line of their own).
     LoginCredentialPage* page(PageLoginType type) const;
     PageLoginType currentLoginType() const;
 

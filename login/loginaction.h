@@ -22,8 +22,8 @@ struct LoginRequest {
 // What the login dialog does with one result, as LoginResultRules decided it. The dialog applies
 // the fields in this order, which is the order the rows give them: tabs, code field, authMode,
 // the login lock's stop, the tip, the failure lock, the login lock's start, step, page state,
-// code field and button, the tip again when `tipAfterLocks`, focus, logging page, next request,
-// step document, dialog, login.json, code button, jump.
+// code field and button, (the tip here instead, with `tipAfterLocks`), focus, logging page, next
+// request, step document, dialog, login.json, code button, jump.
 struct LoginAction {
     enum class PageState { Unchanged, Idle };
     enum class LockChange { Unchanged, Stop, Restart };  // Restart: stop, then count `loginLock` down
