@@ -218,6 +218,7 @@ void Common::setPortalDisplayMode(int mode)
 }
 
 QString Common::sandboxInfo() { return readString(userInfoPath(), "UserInfo", "SandboxInfo", 1024); }
+QString Common::sessionIdDes() { return readString(userInfoPath(), "UserInfo", "SessionIDDes", 1024).trimmed(); }
 QString Common::currentNetmodeId() { return readString(userInfoPath(), "netmode", "curnetmodeid", 256); }
 int Common::netmodeCount() { return readInt(userInfoPath(), "netmode", "modecount", 0); }
 

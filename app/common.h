@@ -84,6 +84,9 @@ public:
     static bool portalDisplayMode();
     static void setPortalDisplayMode(int mode);
     static QString sandboxInfo();
+    // The session of the last login as the client service stored it (trimmed); empty before the
+    // first one.
+    static QString sessionIdDes();
     static QString currentNetmodeId();
     static int netmodeCount();
 

@@ -84,12 +84,13 @@ ResetPasswordPage::ResetPasswordPage(QWidget* parent)
     connect(back_, &QLabel::linkActivated, this, &ResetPasswordPage::backClicked);
     connect(password_, &QLineEdit::editingFinished, this, &ResetPasswordPage::editingFinishedPasswd);
     connect(repeat_, &QLineEdit::editingFinished, this, &ResetPasswordPage::editingFinishedPasswdRe);
-    setEditionTexts(false);
+    setEditionTexts(corvis::Edition());
     applyStyles();
 }
 
-void ResetPasswordPage::setEditionTexts(bool vesk)
+void ResetPasswordPage::setEditionTexts(const corvis::Edition& edition)
 {
+    const bool vesk = edition.isVesk();
     user_->setPlaceholderText(vesk ? QStringLiteral("请输入手机号/柜员号") : QStringLiteral("请输入柜员号"));
     repeat_->setPlaceholderText(vesk ? QStringLiteral("请再次输入新密码(包含大小写、数字和字符)")
                                      : QStringLiteral("请再次输入新密码"));
@@ -117,7 +118,7 @@ void ResetPasswordPage::applyStyles()
                                    .arg(theme_));
 }
 
-QString ResetPasswordPage::resetAuthCodeVaildtyCheck(bool vesk)
+QString ResetPasswordPage::resetAuthCodeVaildtyCheck(const corvis::Edition& edition)
 {
     struct Check {
         QLineEdit* edit;
@@ -142,7 +143,7 @@ QString ResetPasswordPage::resetAuthCodeVaildtyCheck(bool vesk)
             return check.message;
         }
     }
-    if (vesk && !PasswordRules::isPasswordLegal(repeat, legalMsg)) {
+    if (edition.isVesk() && !PasswordRules::isPasswordLegal(repeat, legalMsg)) {
         repeat_->setFocus();
         return legalMsg;
     }

@@ -273,6 +273,12 @@ void MainWindow::connectPages()
             [](ClientReq req, const QString& text) { UiComm::instance()->apiCorvisclientCommon(req, text, true); });
     connect(login_, &ClientLoginDialog::sendJumpToMain, this, &MainWindow::onJumpToMain);
     connect(login_, &ClientLoginDialog::sendWindowsChange, this, &MainWindow::onWindows);
+    connect(login_, &ClientLoginDialog::sendShowCommonDialog, this,
+            [](LoginAction::Dialog page, int status, ClientReq req) {
+                DialogCommon::instance()->showWindow(
+                    page == LoginAction::Dialog::ImproveUserInfo ? PageDialogImproveUserInfo : PageDialogModifyPwd,
+                    cs_ret_status(status), req);
+            });
     connect(spa_, &PageSPA::sendSPALoginSucc, this, &MainWindow::onSPALoginSucc);
     connect(spa_, &PageSPA::sendWindowsChange, this, &MainWindow::onWindows);
     connect(DialogSPADisconnect::instance(), &DialogSPADisconnect::sendTriggerRedoSPA, this, &MainWindow::onTriggerRedoSPA);

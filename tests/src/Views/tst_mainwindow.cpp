@@ -108,6 +108,7 @@ private slots:
     void accountResultGoesToTheDialogInUse();
     void passwordChangedTip_data();
     void passwordChangedTip();
+    void loginResultOpensTheCommonDialog();
     void trayNotices_data();
     void trayNotices();
     void systemTitleRetries();
@@ -292,6 +293,15 @@ void TestMainWindow::connectErrorInTheLoginDialog()
 {
     window_->onCommMsg(CReqClientLogin65, QStringLiteral("__CONNECT_ERROR__"), QString(), true);
     QCOMPARE(accountTip(), kRestart);
+}
+
+void TestMainWindow::loginResultOpensTheCommonDialog()
+{
+    // The login dialog asks for the account dialog by a signal; the window opens the page.
+    window_->onCommMsg(CReqClientLogin76, QStringLiteral("请完善个人信息"), QStringLiteral("26"), false);
+    QCOMPARE(DialogCommon::instance()->currentPage(), int(PageDialogImproveUserInfo));
+    window_->onCommMsg(CReqClientLogin76, QStringLiteral("15"), QStringLiteral("0"), false);
+    QCOMPARE(DialogCommon::instance()->currentPage(), int(PageDialogModifyPwd));
 }
 
 void TestMainWindow::otherResults_data()
