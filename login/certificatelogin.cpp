@@ -96,6 +96,33 @@ private:
 
 }  // namespace
 
+// One reading: serialised with the others, with the PIN copied from the state at its start and
+// wiped at its end. Readings nest (prepare calls GetCerFromUkey, which calls SignDataByECC).
+class CertificateLogin::Reading
+{
+public:
+    explicit Reading(CertificateLogin& owner) : owner_(owner), lock_(owner.readingMutex_)
+    {
+        if (owner_.readingDepth_++ == 0) {
+            std::lock_guard<std::mutex> state(owner_.stateMutex_);
+            owner_.readingPin_ = owner_.pin_;
+        }
+    }
+    ~Reading()
+    {
+        if (--owner_.readingDepth_ == 0 && !owner_.readingPin_.empty()) {
+            OPENSSL_cleanse(&owner_.readingPin_[0], owner_.readingPin_.size());
+            owner_.readingPin_.clear();
+        }
+    }
+    Reading(const Reading&) = delete;
+    Reading& operator=(const Reading&) = delete;
+
+private:
+    CertificateLogin& owner_;
+    std::lock_guard<std::recursive_mutex> lock_;
+};
+
 CertificateLogin::CertificateLogin() = default;
 
 CertificateLogin::~CertificateLogin()
@@ -105,19 +132,19 @@ CertificateLogin::~CertificateLogin()
 
 void CertificateLogin::setLibrary(std::shared_ptr<SkfLibrary> library)
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(stateMutex_);
     library_ = std::move(library);
 }
 
 std::shared_ptr<SkfLibrary> CertificateLogin::library() const
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(stateMutex_);
     return library_;
 }
 
 void CertificateLogin::storePin(std::string pin)
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(stateMutex_);
     if (!pin_.empty()) {
         OPENSSL_cleanse(&pin_[0], pin_.size());
     }
@@ -143,53 +170,63 @@ void CertificateLogin::clearPin()
 
 bool CertificateLogin::pinVerified() const
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
     return pinVerified_;
 }
 
 CertificateLogin::CertMap CertificateLogin::certificates() const
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(stateMutex_);
     return certs_;
 }
 
 CertificateLogin::CertMap CertificateLogin::signatures() const
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(stateMutex_);
     return signatures_;
 }
 
 int CertificateLogin::position() const
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(stateMutex_);
     return position_;
 }
 
-bool CertificateLogin::ensureLibrary()
+std::shared_ptr<SkfLibrary> CertificateLogin::libraryForReading()
 {
-    if (library_ && library_->isLoaded()) {
-        return true;
+    {
+        std::lock_guard<std::mutex> lock(stateMutex_);
+        if (library_ && library_->isLoaded()) {
+            return library_;
+        }
     }
+    // Loaded outside the lock: the GUI thread never waits for a library to load.
     auto library = std::make_shared<SkfLibrary>();
     if (!library->load()) {
-        return false;
+        return nullptr;
     }
-    library_ = library;
-    return true;
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    if (!library_ || !library_->isLoaded()) {
+        library_ = library;
+    }
+    return library_;
 }
 
 CertificateLogin::Step CertificateLogin::prepare(bool certAuthSign, const ChallengeSource& source)
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    Reading reading(*this);
     LOG(INFO) << "m_systemTitle.certAuthSign: " << certAuthSign;
-    certAuthSign_ = certAuthSign;
-    authInfo_ = AuthInfo();
-    position_ = 0;
-    pinVerified_ = true;
-    pinRefused_ = false;
+    {
+        // A new reading: nothing of the last one is sent again.
+        std::lock_guard<std::mutex> lock(stateMutex_);
+        certAuthSign_ = certAuthSign;
+        authInfo_ = AuthInfo();
+        certs_.clear();
+        signatures_.clear();
+        position_ = 0;
+    }
     Step step;
+    AuthInfo info;
     if (certAuthSign) {
-        AuthInfo info;
         const int ret = source ? source(info) : API::getInstance()->getAuthInfo(info);
         // A controller that answers without a challenge has not given one either.
         if (ret != 0 || info.status != kStatusOk || info.authOriginal.empty() || info.originalId.empty()) {
@@ -198,11 +235,18 @@ CertificateLogin::Step CertificateLogin::prepare(bool certAuthSign, const Challe
             step.outcome = Outcome::ServerUnavailable;
             return step;
         }
-        authInfo_ = info;
     }
-    const std::string signData = authInfo_.authOriginal + authInfo_.salt;
+    const std::string signData = info.authOriginal + info.salt;
     LOG(INFO) << "sign_data: " << signData;
-    if (GetCerFromUkey(certs_, signatures_, signData) <= 0) {
+    CertMap certs;
+    CertMap signatures;
+    const int found = GetCerFromUkey(certs, signatures, signData);
+
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    certs_ = certs;
+    signatures_ = signatures;
+    authInfo_ = info;
+    if (found <= 0) {
         LOG(ERROR) << "get certificate failed";
         step.outcome = Outcome::NoCertificate;
         return step;
@@ -222,7 +266,7 @@ CertificateLogin::Step CertificateLogin::prepare(bool certAuthSign, const Challe
 
 bool CertificateLogin::nextBody(std::string* body)
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(stateMutex_);
     if (position_ <= 0) {
         return false;
     }
@@ -236,6 +280,7 @@ bool CertificateLogin::nextBody(std::string* body)
     return true;
 }
 
+// Called with the state locked.
 std::string CertificateLogin::bodyFor(int key) const
 {
     const auto cert = certs_.find(key);
@@ -252,14 +297,16 @@ std::string CertificateLogin::bodyFor(int key) const
 
 int CertificateLogin::GetCerFromUkey(CertMap& certs, CertMap& signatures, const std::string& signData)
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    Reading reading(*this);
     certs.clear();
     signatures.clear();
-    if (!ensureLibrary()) {
+    pinVerified_ = true;
+    pinRefused_ = false;
+    // Kept alive for the whole reading even if another library is set meanwhile.
+    const std::shared_ptr<SkfLibrary> library = libraryForReading();
+    if (!library) {
         return kNoLibrary;
     }
-    // Kept alive for the whole reading even if another library is set meanwhile.
-    const std::shared_ptr<SkfLibrary> library = library_;
     const SkfLibrary::Functions& skf = library->fn();
 
     ULONG size = 0;
@@ -378,15 +425,15 @@ int CertificateLogin::GetCerFromUkey(CertMap& certs, CertMap& signatures, const 
 int CertificateLogin::SignDataByECC(DEVHANDLE dev, HAPPLICATION app, HCONTAINER container, CertMap& signatures,
                                     const std::string& data, int key)
 {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    Reading reading(*this);
     if (data.empty()) {
         LOG(INFO) << "SignDataByECC sign_data is empty";
         return -1;
     }
-    if (!library_ || !library_->isLoaded()) {
+    const std::shared_ptr<SkfLibrary> library = this->library();
+    if (!library || !library->isLoaded()) {
         return -1;
     }
-    const std::shared_ptr<SkfLibrary> library = library_;
     const SkfLibrary::Functions& skf = library->fn();
 
     if (pinRefused_) {
@@ -394,7 +441,7 @@ int CertificateLogin::SignDataByECC(DEVHANDLE dev, HAPPLICATION app, HCONTAINER 
         pinVerified_ = false;
         return -2;
     }
-    if (pin_.find('\0') != std::string::npos) {
+    if (readingPin_.find('\0') != std::string::npos) {
         // The interface takes a zero-terminated text: the PIN would arrive cut short.
         LOG(ERROR) << "SKF_VerifyPIN failed: " << "the PIN holds a NUL character";
         pinVerified_ = false;
@@ -404,7 +451,7 @@ int CertificateLogin::SignDataByECC(DEVHANDLE dev, HAPPLICATION app, HCONTAINER 
     ULONG retries = 0;
     ULONG ret = SAR_OK;
     {
-        PinBuffer pin(pin_);
+        PinBuffer pin(readingPin_);
         ret = skf.VerifyPIN(app, USER_TYPE, pin.data(), &retries);
     }
     if (ret != SAR_OK) {

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -19,8 +20,9 @@ class SkfLibrary;
 //
 // Threads: setPin()/clearPin() on the GUI thread before a reading starts; prepare() on a worker
 // (it blocks on the controller and the token); nextBody() on the GUI thread when the service has
-// rejected a body. The object locks itself, so the calls never overlap, but the page must still
-// start one reading at a time. The PIN is never logged and is wiped from memory when replaced.
+// rejected a body. Readings are serialised among themselves; the GUI thread's calls only take a
+// short lock on the state, never wait for a reading, and see a reading's result once it is done.
+// The PIN is never logged and is wiped from memory when replaced and after each reading.
 class CertificateLogin
 {
 public:
@@ -89,17 +91,25 @@ public:
     int position() const;
 
 private:
-    bool ensureLibrary();
+    class Reading;
+
+    std::shared_ptr<SkfLibrary> libraryForReading();
     std::string bodyFor(int key) const;
     void storePin(std::string pin);
 
-    mutable std::recursive_mutex mutex_;
-    std::shared_ptr<SkfLibrary> library_;
-    std::string pin_;
-    bool pinVerified_ = true;
+    // Held for a whole reading (prepare, GetCerFromUkey, SignDataByECC).
+    std::recursive_mutex readingMutex_;
+    int readingDepth_ = 0;
+    std::string readingPin_;
     // Once the key has refused the PIN in a reading it is not presented again in that reading:
     // each presentation would spend one of the key's few tries.
     bool pinRefused_ = false;
+    std::atomic<bool> pinVerified_{true};
+
+    // The state the GUI thread reads and writes, under a short lock.
+    mutable std::mutex stateMutex_;
+    std::shared_ptr<SkfLibrary> library_;
+    std::string pin_;
     bool certAuthSign_ = false;
     CertMap certs_;
     CertMap signatures_;
