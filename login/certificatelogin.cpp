@@ -130,6 +130,21 @@ CertificateLogin::~CertificateLogin()
     clearPin();
 }
 
+QString CertificateLogin::messageFor(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::ServerUnavailable:
+        return QStringLiteral("服务器连接失败，请检查网络是否正常");
+    case Outcome::NoCertificate:
+        return QStringLiteral("请插入U-key后点击登录");
+    case Outcome::PinRefused:
+        return QStringLiteral("PIN码验证错误");
+    case Outcome::Send:
+        break;
+    }
+    return QString();
+}
+
 void CertificateLogin::setLibrary(std::shared_ptr<SkfLibrary> library)
 {
     std::lock_guard<std::mutex> lock(stateMutex_);

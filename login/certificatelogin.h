@@ -54,6 +54,9 @@ public:
     CertificateLogin(const CertificateLogin&) = delete;
     CertificateLogin& operator=(const CertificateLogin&) = delete;
 
+    // The red message of the certificate page for an outcome other than Send (empty for Send).
+    static QString messageFor(Outcome outcome);
+
     // The token library to use; without one, the configured library is loaded at the first
     // reading (and again at a later reading when that failed).
     void setLibrary(std::shared_ptr<SkfLibrary> library);

@@ -12,6 +12,8 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#include <QSemaphore>
+#include <QThreadPool>
 #include <QtTest>
 
 #include <openssl/bio.h>
@@ -124,6 +126,7 @@ private slots:
     void nextCertificate();
     void publicKeyOfWrongLength();
     void pinNeverLogged();
+    void readingOnWorker();
 
 private:
     void setUp(Setup setup);
@@ -386,15 +389,21 @@ void TestCertificateLogin::prepareOutcomes_data()
     QTest::addColumn<QString>("pin");
     QTest::addColumn<int>("outcome");
     QTest::addColumn<int>("fields");
+    QTest::addColumn<QString>("message");
 
     using O = CertificateLogin::Outcome;
-    QTest::newRow("signed") << true << 0 << 2000 << true << kPin << int(O::Send) << 4;
-    QTest::newRow("certificate alone, no PIN asked") << false << 0 << 2000 << true << QStringLiteral("000000") << int(O::Send) << 1;
-    QTest::newRow("controller unreachable") << true << -1 << 0 << true << kPin << int(O::ServerUnavailable) << 0;
-    QTest::newRow("controller without a challenge") << true << 0 << 4003 << true << kPin << int(O::ServerUnavailable) << 0;
-    QTest::newRow("no key") << true << 0 << 2000 << false << kPin << int(O::NoCertificate) << 0;
-    QTest::newRow("no key, unsigned") << false << 0 << 2000 << false << kPin << int(O::NoCertificate) << 0;
-    QTest::newRow("wrong PIN") << true << 0 << 2000 << true << QStringLiteral("000000") << int(O::PinRefused) << 0;
+    const QString server = QStringLiteral("服务器连接失败，请检查网络是否正常");
+    const QString insert = QStringLiteral("请插入U-key后点击登录");
+    QTest::newRow("signed") << true << 0 << 2000 << true << kPin << int(O::Send) << 4 << QString();
+    QTest::newRow("certificate alone, no PIN asked")
+        << false << 0 << 2000 << true << QStringLiteral("000000") << int(O::Send) << 1 << QString();
+    QTest::newRow("controller unreachable") << true << -1 << 0 << true << kPin << int(O::ServerUnavailable) << 0 << server;
+    QTest::newRow("controller without a challenge")
+        << true << 0 << 4003 << true << kPin << int(O::ServerUnavailable) << 0 << server;
+    QTest::newRow("no key") << true << 0 << 2000 << false << kPin << int(O::NoCertificate) << 0 << insert;
+    QTest::newRow("no key, unsigned") << false << 0 << 2000 << false << kPin << int(O::NoCertificate) << 0 << insert;
+    QTest::newRow("wrong PIN") << true << 0 << 2000 << true << QStringLiteral("000000") << int(O::PinRefused) << 0
+                               << QStringLiteral("PIN码验证错误");
 }
 
 void TestCertificateLogin::prepareOutcomes()
@@ -406,6 +415,7 @@ void TestCertificateLogin::prepareOutcomes()
     QFETCH(QString, pin);
     QFETCH(int, outcome);
     QFETCH(int, fields);
+    QFETCH(QString, message);
 
     if (haveKey) {
         QVERIFY(TokenTool::makeKey("key1", kPin, {"zhangsan"}));
@@ -419,6 +429,7 @@ void TestCertificateLogin::prepareOutcomes()
         return source(info, sourceRet, sourceStatus);
     });
     QCOMPARE(int(step.outcome), outcome);
+    QCOMPARE(CertificateLogin::messageFor(step.outcome), message);
     QCOMPARE(asked, certAuthSign ? 1 : 0);
     if (haveKey) {
         // Without a challenge to sign the PIN is never presented.
@@ -511,6 +522,39 @@ void TestCertificateLogin::pinNeverLogged()
     QVERIFY(!log.text().contains(QStringLiteral("Wrong-4455")));
     // Nor in the token's PIN record.
     QVERIFY(!readFile(corvis::installPathQ("token/key1/CORVIS/pin")).contains("Secret-7781"));
+}
+
+void TestCertificateLogin::readingOnWorker()
+{
+    QVERIFY(TokenTool::makeKey("key1", kPin, {"a"}));
+    CertificateLogin login;
+    login.setLibrary(token_);
+    login.setPin(kPin);
+    QSemaphore asked, answer;
+    CertificateLogin::Step step;
+    QAtomicInt done;
+    QThreadPool::globalInstance()->start([&] {
+        step = login.prepare(true, [&](AuthInfo& info) {
+            asked.release();
+            // The controller answers when the test says so.
+            answer.tryAcquire(1, 60000);
+            return source(info, 0, 2000);
+        });
+        done.storeRelease(1);
+    });
+    QVERIFY(asked.tryAcquire(1, 60000));
+    // While the worker waits on the controller, the GUI thread's calls do not wait for it.
+    login.setPin(QStringLiteral("000000"));
+    login.setPin(kPin);
+    QVERIFY(login.certificates().empty());
+    std::string body;
+    QVERIFY(!login.nextBody(&body));
+    QCOMPARE(login.position(), 0);
+    answer.release();
+    QTRY_VERIFY_WITH_TIMEOUT(done.loadAcquire() == 1, 60000);
+    QCOMPARE(step.outcome, CertificateLogin::Outcome::Send);
+    QCOMPARE(login.certificates().size(), size_t(1));
+    QCOMPARE(login.position(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestCertificateLogin)
