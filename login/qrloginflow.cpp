@@ -403,7 +403,11 @@ void QrLoginFlow::clear()
     stopPolling();
     forgetAwaited();
     stage_ = Stage::Idle;
+    // The scanned user stays for the result rows that name him (bind again); the one-time
+    // credentials and the sign of the ended flow go.
+    const QString username = info_.username;
     info_ = st_qrcodeInfo();
+    info_.username = username;
     url_.clear();
     shownOnce_ = false;
     QrLoginView view = tipView(false, QString());

@@ -68,8 +68,8 @@ public slots:
     // sent any more, the code is faded under the refresh picture. A running QR login (74) is left
     // to its result.
     void stop();
-    // The page emptied (exitClear, a login result): stop, forget the flow; the next switch to the
-    // QR tab starts a new one.
+    // The page emptied (exitClear, a login result): stop, forget the flow but the scanned user
+    // name; the next switch to the QR tab starts a new one.
     void clear();
     // An error tip on the QR page: the text in the hint line, the refresh picture over the faded
     // code, ready for a new flow.

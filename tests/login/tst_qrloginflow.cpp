@@ -518,6 +518,19 @@ void TestQrLoginFlow::tabShownOnce()
     QVERIFY(h.flow.view().hint.isEmpty());
     h.flow.onTabShown();
     QCOMPARE(h.count(CReqClientQrcodeSign), 2);
+    // A confirmed flow cleared by the login result: the credentials go, the user stays (the
+    // bind-again dialog names him), and a new flow starts afresh.
+    Harness confirmed;
+    QVERIFY(confirmed.toPolling());
+    confirmed.beat(heartbeat(2002, "ok", kAliceConfirmed));
+    confirmed.flow.clear();
+    QCOMPARE(confirmed.flow.info().username, QStringLiteral("alice"));
+    QVERIFY(confirmed.flow.info().authcode.isEmpty());
+    QVERIFY(confirmed.flow.info().sessionid.isEmpty());
+    QVERIFY(confirmed.flow.info().sign.isEmpty());
+    QCOMPARE(confirmed.flow.stage(), QrLoginFlow::Stage::Idle);
+    QVERIFY(confirmed.flow.onBtnLoginQrcodeClicked());
+    QVERIFY(confirmed.flow.info().username.isEmpty());
     // A click on the code started the flow before the first switch: the switch adds nothing.
     Harness clicked;
     QVERIFY(clicked.flow.onBtnLoginQrcodeClicked());
