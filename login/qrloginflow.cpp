@@ -236,6 +236,10 @@ bool QrLoginFlow::onResult(ClientReq req, const QString& text, bool isMsgError)
         return false;
     }
     Awaited& step = awaited(req);
+    if (step.answered == step.sent) {
+        LOG(WARNING) << "QR-code answer " << hexCode(req) << " without a request, dropped";
+        return true;
+    }
     ++step.answered;
     if (step.current == 0 || step.answered != step.current) {
         LOG(INFO) << "QR-code answer " << hexCode(req) << " belongs to an earlier flow, dropped";

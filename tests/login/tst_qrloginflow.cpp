@@ -438,9 +438,17 @@ void TestQrLoginFlow::earlierFlowAnswersDropped()
     QCOMPARE(h.flow.view().picture, QrLoginView::Code);
     h.flow.onHeartbeatTick();
     QCOMPARE(h.last(), qMakePair(int(CReqClientQrcode73), QStringLiteral("second")));
-    // A sign answer that nobody waits for is dropped too.
+    QVERIFY(h.flow.onResult(CReqClientQrcode73, heartbeat(2004, "等待扫码"), false));
+    // Answers without a request are dropped and do not upset the count of the next one.
     QVERIFY(h.flow.onResult(CReqClientQrcodeSign, R"({"data":{"sign":"third"}})", false));
+    QVERIFY(h.flow.onResult(CReqClientQrcode73, heartbeat(2003, "过期"), false));
+    QVERIFY(h.flow.onResult(CReqClientQrcode73, heartbeat(2003, "过期"), false));
     QCOMPARE(h.flow.info().sign, QStringLiteral("second"));
+    QCOMPARE(h.flow.stage(), QrLoginFlow::Stage::Polling);
+    h.flow.onHeartbeatTick();
+    QCOMPARE(h.count(CReqClientQrcode73), 3);
+    QVERIFY(h.flow.onResult(CReqClientQrcode73, heartbeat(2001, "", kAlice), false));
+    QCOMPARE(h.flow.view().picture, QrLoginView::Scanned);
 }
 
 void TestQrLoginFlow::cancelRestarts()
