@@ -232,11 +232,17 @@ void TestQrLoginSim::cancelRestarts()
     }
     QCOMPARE(w.flow.info().sign, QStringLiteral("qrsign-0002"));
     // The service has forgotten the cancelled sign.
-    QSignalSpy results(UiComm::instance(), &UiComm::sendCommMsg);
+    w.flow.stop();
+    QList<QPair<QString, bool>> urls;
+    QObject::connect(UiComm::instance(), &UiComm::sendCommMsg, &w.flow,
+                     [&urls](ClientReq req, const QString& text, const QString&, bool failed) {
+                         if (req == CReqClientQrcode72) {
+                             urls.append({text, failed});
+                         }
+                     });
     UiComm::instance()->apiCorvisclientCommon(CReqClientQrcode72, QStringLiteral("qrsign-0001"), true);
-    QTRY_VERIFY_WITH_TIMEOUT(!results.isEmpty(), 20000);
-    QCOMPARE(results.first().at(1).toString(), QStringLiteral("签名无效"));
-    QCOMPARE(results.first().at(3).toBool(), true);
+    QTRY_COMPARE_WITH_TIMEOUT(urls.size(), 1, 20000);
+    QCOMPARE(urls.first(), qMakePair(QStringLiteral("签名无效"), true));
 }
 
 void TestQrLoginSim::hangingHeartbeat()
