@@ -1,9 +1,11 @@
 // corvissim: the sibling services of the workbench, played on their sockets under the prefix.
-//   corvissim serve [--scenario FILE | --scenario builtin:NAME]
+//   corvissim serve [--scenario FILE | --scenario builtin:NAME]...
 //   corvissim push --code 0xNNNN [--arg N] [--text TEXT]
+//   corvissim qrcode scan|confirm|expire|cancel [--user NAME] [--authcode CODE] [--sessionid ID] [--msg TEXT]
 // See README.md beside this file.
 
 #include "simpush.h"
+#include "simqrcode.h"
 #include "simrecord.h"
 #include "simresponder.h"
 #include "simscenario.h"
@@ -26,17 +28,20 @@ namespace {
 int usage()
 {
     std::fprintf(stderr,
-                 "usage: corvissim serve [--scenario FILE | --scenario builtin:NAME]\n"
-                 "       corvissim push --code 0xNNNN [--arg N] [--text TEXT]\n");
+                 "usage: corvissim serve [--scenario FILE | --scenario builtin:NAME]...\n"
+                 "       corvissim push --code 0xNNNN [--arg N] [--text TEXT]\n"
+                 "       corvissim qrcode scan|confirm|expire|cancel [--user NAME] [--authcode CODE] "
+                 "[--sessionid ID] [--msg TEXT]\n");
     return 2;
 }
 
 int serve(const QStringList& args)
 {
-    QString scenarioName;
+    // Several scenarios are loaded in order; a later one replaces the entries of an earlier one.
+    QStringList scenarioNames;
     for (int i = 0; i < args.size(); ++i) {
         if (args.at(i) == QLatin1String("--scenario") && i + 1 < args.size()) {
-            scenarioName = args.at(++i);
+            scenarioNames.append(args.at(++i));
         } else {
             return usage();
         }
@@ -49,7 +54,7 @@ int serve(const QStringList& args)
 
     SimScenario scenario;
     QString error;
-    if (!scenarioName.isEmpty()) {
+    for (const QString& scenarioName : scenarioNames) {
         const bool loaded = scenarioName.startsWith(QLatin1String("builtin:"))
                                 ? scenario.loadBuiltin(scenarioName.mid(8), &error)
                                 : scenario.loadFile(scenarioName, &error);
@@ -174,6 +179,9 @@ int main(int argc, char** argv)
     }
     if (command == QLatin1String("push")) {
         return push(args);
+    }
+    if (command == QLatin1String("qrcode")) {
+        return SimQrcode::command(args);
     }
     return usage();
 }
