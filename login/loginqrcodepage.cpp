@@ -13,7 +13,7 @@
 LoginQrcodePage::LoginQrcodePage(const corvis::Edition& edition, QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("pageQrcode"));
-    const QString theme = LoginEdition::themeColor(edition.project());
+    const QString theme = LoginEdition::themeColor(edition);
     flow_ = new QrLoginFlow(edition, this);
 
     code_ = new QPushButton(this);

@@ -141,7 +141,7 @@ QrLoginView QrLoginFlow::tipView(bool success, const QString& text) const
         view.picture = QrLoginView::Scanned;
         view.logo = scanOkLogo(edition_);
         view.overlayText = text;
-        view.overlayColour = LoginEdition::themeColor(edition_.project());
+        view.overlayColour = LoginEdition::themeColor(edition_);
         view.hintColour = LoginEdition::hintColor();
     } else {
         view.picture = QrLoginView::Refresh;
