@@ -5,6 +5,7 @@
 #include "app/common.h"
 #include "corviscommon/logging.h"
 #include "corviscommon/productpath.h"
+#include "corviscommon/productpaths.h"
 #include "src/PolicyAnalyzer/policyreadercatalog.h"
 
 #include <QByteArray>
@@ -44,7 +45,7 @@ void setEdition(int edition)
     }
     g_edition = edition;
     const QByteArray syscfg = QByteArray("[Mervasso]\ncustomProject=") + kEditions[edition] + "\n";
-    QFile file(corvis::installPathQ(QStringLiteral("ini/syscfg.ini")));
+    QFile file(corvis::paths::sysCfg());
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         file.write(syscfg);
     }
@@ -76,7 +77,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     FLAGS_minloglevel = google::GLOG_FATAL;
 
     const QString document = corvis::installPathQ(QStringLiteral("fuzz-document"));
-    QDir().mkpath(corvis::installPathQ(QStringLiteral("ini")));
+    QDir().mkpath(corvis::paths::install(corvis::paths::rel::kIniDir));
     g_document = ::open(QFile::encodeName(document).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (g_document < 0) {
         std::abort();
