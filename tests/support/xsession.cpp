@@ -103,7 +103,8 @@ XSession::XSession()
         error_ = QStringLiteral("trayer did not start");
         return;
     }
-    QDeadlineTimer deadline(10000);
+    // trayer takes a while to claim the tray on a loaded machine.
+    QDeadlineTimer deadline(30000);
     while (!trayAvailable()) {
         if (deadline.hasExpired()) {
             error_ = QStringLiteral("no system tray on ") + display_;
