@@ -3,6 +3,7 @@
 // is written once.
 
 #include "app/common.h"
+#include "corviscommon/edition.h"
 #include "corviscommon/logging.h"
 #include "corviscommon/productpath.h"
 #include "corviscommon/productpaths.h"
@@ -23,7 +24,8 @@ namespace {
 int g_document = -1;
 int g_edition = -1;
 
-const char* const kEditions[] = {"", "vesk-uos-4.19.71", "kav", "tirrowa-uos-x86"};
+const corvis::Edition::Id kEditions[] = {corvis::Edition::Id::Standard, corvis::Edition::Id::VeskUos,
+                                         corvis::Edition::Id::Kav, corvis::Edition::Id::TirrowaUosX86};
 
 void writeAll(int fd, const uint8_t* data, size_t size)
 {
@@ -44,7 +46,8 @@ void setEdition(int edition)
         return;
     }
     g_edition = edition;
-    const QByteArray syscfg = QByteArray("[Mervasso]\ncustomProject=") + kEditions[edition] + "\n";
+    const QByteArray syscfg =
+        QByteArray("[Mervasso]\ncustomProject=") + corvis::Edition::projectId(kEditions[edition]).toLatin1() + "\n";
     QFile file(corvis::paths::sysCfg());
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         file.write(syscfg);

@@ -1,7 +1,10 @@
 // What the request log shows of a request body, and the one table of the services' sockets.
 
 #include "comm/clientreq.h"
+#include "comm/uicomm.h"
 #include "corviscommon/productpaths.h"
+#include "support/logcapture.h"
+#include "support/rawpeer.h"
 #include "support/testprefix.h"
 
 #include <QtTest>
@@ -14,6 +17,7 @@ private slots:
     void bodyForLog_data();
     void bodyForLog();
     void socketTable();
+    void replyAndParameterLogsHoldNoSecret();
 };
 
 void TestRequestLog::bodyForLog_data()
@@ -83,6 +87,37 @@ void TestRequestLog::socketTable()
     QCOMPARE(peerSocketPath(ReqPeer::Corvisclient), sockets.at(0).path);
     QCOMPARE(peerSocketPath(ReqPeer::Corvisweb), sockets.at(3).path);
     QCOMPARE(corvis::paths::pushSocket(), prefix.path(QStringLiteral("/tmp/.corvisbench.us")));
+}
+
+void TestRequestLog::replyAndParameterLogsHoldNoSecret()
+{
+    TestPrefix prefix;
+    // A reply carrying credentials in every form, and a line break that would forge a log line.
+    const QByteArray reply = R"({"accessToken":"T0k3n","data":"{\"password\":\"Pw1\"}","phone":"13812345678",)"
+                             "\"auth\":\"Bearer B3ar3r\",\"msg\":\"ok\nI0101 forged\"}";
+    RawServicePeer peer(peerSocketPath(ReqPeer::Corvisclient), [reply](const RawServicePeer::Request& request) {
+        RawServicePeer::Reply answer;
+        answer.type = request.type;
+        answer.text = reply;
+        return answer;
+    });
+    QVERIFY(peer.isListening());
+    LogCapture log;
+    QSignalSpy spy(UiComm::instance(), &UiComm::sendCommMsg);
+    // Request 114 is logged with its parameter; its second field is the binding token.
+    UiComm::instance()->apiCorvisclientCommon(CReqClient114, QStringLiteral("zhang\nB1nd"), true);
+    QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, 20000);
+    // The receiver gets the reply as it came.
+    QCOMPARE(spy.first().at(1).toString().toUtf8(), reply);
+    const QString text = log.text();
+    for (const char* secret : {"T0k3n", "Pw1", "13812345678", "B3ar3r", "B1nd"}) {
+        QVERIFY2(!text.contains(QLatin1String(secret)), secret);
+    }
+    QVERIFY(text.contains(QStringLiteral("138****5678")));
+    QVERIFY(text.contains(QStringLiteral("ok\\nI0101 forged")));
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        QVERIFY(!line.startsWith(QLatin1String("I0101 forged")));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRequestLog)
