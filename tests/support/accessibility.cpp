@@ -111,8 +111,13 @@ QRect extents(const QDBusConnection& bus, const QString& service, const QString&
 
 }  // namespace
 
-AccessibilityBus::AccessibilityBus()
+AccessibilityBus::AccessibilityBus(const QString& display)
 {
+    // The accessibility bus's launcher, started by this bus, publishes the bus's address on the
+    // display's root window, where Qt looks first.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display);
+    daemon_.setProcessEnvironment(env);
     daemon_.setProgram(QStringLiteral("dbus-daemon"));
     daemon_.setArguments({QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
                           QStringLiteral("--print-address=1")});
@@ -132,6 +137,26 @@ AccessibilityBus::AccessibilityBus()
         line += daemon_.readAllStandardOutput();
     }
     address_ = QString::fromLocal8Bit(line.trimmed());
+
+    // The accessibility bus is started on demand by the session bus. Its address goes to the
+    // program directly: Qt then switches its bridge on at once, without waiting to be told that
+    // a screen reader runs.
+    const QString connection = uniqueName("session");
+    {
+        QDBusConnection session = QDBusConnection::connectToBus(address_, connection);
+        QDeadlineTimer busDeadline(20000);
+        while (a11yAddress_.isEmpty() && !busDeadline.hasExpired()) {
+            const QDBusMessage reply = call(session, QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+                                            QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress"));
+            if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
+                a11yAddress_ = reply.arguments().constFirst().toString();
+            } else {
+                error_ = QStringLiteral("no accessibility bus: ") + reply.errorMessage();
+                QThread::msleep(200);
+            }
+        }
+    }
+    QDBusConnection::disconnectFromBus(connection);
 }
 
 AccessibilityBus::~AccessibilityBus()
@@ -147,13 +172,12 @@ AccessibilityBus::~AccessibilityBus()
 
 QStringList AccessibilityBus::environment() const
 {
-    return {QStringLiteral("DBUS_SESSION_BUS_ADDRESS=") + address_, QStringLiteral("QT_ACCESSIBILITY=1"),
-            QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1")};
+    return {QStringLiteral("DBUS_SESSION_BUS_ADDRESS=") + address_, QStringLiteral("AT_SPI_BUS_ADDRESS=") + a11yAddress_,
+            QStringLiteral("QT_ACCESSIBILITY=1"), QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1")};
 }
 
 AccessibleApp::AccessibleApp(const AccessibilityBus& bus, const QString& appName)
-    : session_(QDBusConnection::connectToBus(bus.address(), uniqueName("session"))),
-      a11y_(QStringLiteral("unconnected")), appName_(appName)
+    : a11y_(QDBusConnection::connectToBus(bus.a11yAddress(), uniqueName("a11y"))), appName_(appName)
 {
     qDBusRegisterMetaType<ObjectRef>();
     qDBusRegisterMetaType<QList<ObjectRef>>();
@@ -161,55 +185,28 @@ AccessibleApp::AccessibleApp(const AccessibilityBus& bus, const QString& appName
 
 AccessibleApp::~AccessibleApp()
 {
-    if (a11yConnected_) {
-        QDBusConnection::disconnectFromBus(a11y_.name());
-    }
-    QDBusConnection::disconnectFromBus(session_.name());
-}
-
-bool AccessibleApp::connectA11y()
-{
-    if (a11yConnected_) {
-        return true;
-    }
-    if (!session_.isConnected()) {
-        error_ = QStringLiteral("no session bus");
-        return false;
-    }
-    // The accessibility bus is started on demand by the session bus.
-    const QDBusMessage reply = call(session_, QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
-                                    QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress"));
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-        error_ = QStringLiteral("no accessibility bus: ") + reply.errorMessage();
-        return false;
-    }
-    a11y_ = QDBusConnection::connectToBus(reply.arguments().constFirst().toString(), uniqueName("a11y"));
-    a11yConnected_ = a11y_.isConnected();
-    if (!a11yConnected_) {
-        error_ = QStringLiteral("cannot connect to the accessibility bus");
-    }
-    return a11yConnected_;
+    QDBusConnection::disconnectFromBus(a11y_.name());
 }
 
 bool AccessibleApp::waitForApp(int timeoutMs)
 {
+    if (!a11y_.isConnected()) {
+        error_ = QStringLiteral("cannot connect to the accessibility bus");
+        return false;
+    }
     QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired()) {
-        if (connectA11y()) {
-            const QString registry = QStringLiteral("org.a11y.atspi.Registry");
-            for (const ObjectRef& app : children(a11y_, registry, QStringLiteral("/org/a11y/atspi/accessible/root"))) {
-                if (property(a11y_, app.service, app.path.path(), QStringLiteral("Name")) == appName_) {
-                    appService_ = app.service;
-                    appPath_ = app.path.path();
-                    return true;
-                }
+        const QString registry = QStringLiteral("org.a11y.atspi.Registry");
+        for (const ObjectRef& app : children(a11y_, registry, QStringLiteral("/org/a11y/atspi/accessible/root"))) {
+            if (property(a11y_, app.service, app.path.path(), QStringLiteral("Name")) == appName_) {
+                appService_ = app.service;
+                appPath_ = app.path.path();
+                return true;
             }
         }
         QThread::msleep(200);
     }
-    if (error_.isEmpty()) {
-        error_ = appName_ + QStringLiteral(" did not join the accessibility bus");
-    }
+    error_ = appName_ + QStringLiteral(" did not join the accessibility bus");
     return false;
 }
 

@@ -6,26 +6,29 @@
 #include <QString>
 #include <QStringList>
 
-// A private session bus with the accessibility (AT-SPI) bus behind it. A program started with
-// environment() shows its widgets there as a screen reader sees them: by role and accessible
-// name, with their place on the screen. Stopped with the object.
+// A private session bus with the accessibility (AT-SPI) bus behind it, for one X display. A
+// program started on that display with environment() shows its widgets there as a screen reader
+// sees them: by role and accessible name, with their place on the screen. Stopped with the object.
 class AccessibilityBus
 {
 public:
-    AccessibilityBus();
+    explicit AccessibilityBus(const QString& display);
     ~AccessibilityBus();
     AccessibilityBus(const AccessibilityBus&) = delete;
     AccessibilityBus& operator=(const AccessibilityBus&) = delete;
 
-    bool isValid() const { return !address_.isEmpty(); }
+    bool isValid() const { return !a11yAddress_.isEmpty(); }
     QString error() const { return error_; }
     QString address() const { return address_; }
-    // "NAME=value" entries for the program: the session bus, and Qt's bridge switched on.
+    QString a11yAddress() const { return a11yAddress_; }
+    // "NAME=value" entries for the program: the session bus, the accessibility bus, and Qt's
+    // bridge switched on.
     QStringList environment() const;
 
 private:
     QProcess daemon_;
     QString address_;
+    QString a11yAddress_;
     QString error_;
 };
 
@@ -50,14 +53,11 @@ public:
     QString error() const { return error_; }
 
 private:
-    bool connectA11y();
     QRect search(const QString& service, const QString& path, const QString& name, const QString& role, int depth);
 
-    QDBusConnection session_;
     QDBusConnection a11y_;
     QString appName_;
     QString appService_;
     QString appPath_;
     QString error_;
-    bool a11yConnected_ = false;
 };

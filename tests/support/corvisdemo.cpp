@@ -168,7 +168,7 @@ int main(int argc, char** argv)
                      sim.errorOutput().toLocal8Bit().constData());
         return 1;
     }
-    AccessibilityBus bus;
+    AccessibilityBus bus(x.display());
     if (!bus.isValid()) {
         std::fprintf(stderr, "corvisdemo: %s\n", bus.error().toLocal8Bit().constData());
         return 1;
