@@ -57,10 +57,40 @@ bool findPidWindow(Display* dpy, Window window, Atom pidAtom, unsigned long pid,
 
 XSession::XSession()
 {
+    // X servers started at the same moment by parallel tests sometimes hand out a display that
+    // takes no connection; such a session is thrown away and started again on another display.
+    for (int attempt = 0; attempt < 3 && !valid_; ++attempt) {
+        if (attempt > 0) {
+            stop();
+        }
+        valid_ = start();
+    }
+}
+
+XSession::~XSession()
+{
+    stop();
+}
+
+void XSession::stop()
+{
+    for (QProcess* process : {&trayer_, &xvfb_}) {
+        if (process->state() != QProcess::NotRunning) {
+            process->terminate();
+            if (!process->waitForFinished(3000)) {
+                process->kill();
+                process->waitForFinished(3000);
+            }
+        }
+    }
+}
+
+bool XSession::start()
+{
     int fds[2];
     if (::pipe(fds) != 0) {
         error_ = QStringLiteral("pipe failed");
-        return;
+        return false;
     }
     // Xvfb picks a free display and writes its number to the descriptor.
     xvfb_.setProgram(QStringLiteral("Xvfb"));
@@ -74,7 +104,7 @@ XSession::XSession()
     if (!xvfb_.waitForStarted(5000)) {
         ::close(fds[0]);
         error_ = QStringLiteral("Xvfb did not start");
-        return;
+        return false;
     }
     QByteArray number;
     char c = 0;
@@ -84,9 +114,17 @@ XSession::XSession()
     ::close(fds[0]);
     if (number.isEmpty()) {
         error_ = QStringLiteral("Xvfb gave no display");
-        return;
+        return false;
     }
     display_ = QStringLiteral(":") + QString::fromLatin1(number);
+    QDeadlineTimer opens(10000);
+    while (!displayOpens()) {
+        if (opens.hasExpired() || xvfb_.state() == QProcess::NotRunning) {
+            error_ = QStringLiteral("the display ") + display_ + QStringLiteral(" takes no connection");
+            return false;
+        }
+        QThread::msleep(50);
+    }
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), display_);
@@ -101,31 +139,29 @@ XSession::XSession()
     trayer_.start();
     if (!trayer_.waitForStarted(5000)) {
         error_ = QStringLiteral("trayer did not start");
-        return;
+        return false;
     }
     // trayer takes a while to claim the tray on a loaded machine.
     QDeadlineTimer deadline(30000);
     while (!trayAvailable()) {
-        if (deadline.hasExpired()) {
+        if (deadline.hasExpired() || trayer_.state() == QProcess::NotRunning) {
             error_ = QStringLiteral("no system tray on ") + display_;
-            return;
+            return false;
         }
         QThread::msleep(50);
     }
-    valid_ = true;
+    error_.clear();
+    return true;
 }
 
-XSession::~XSession()
+bool XSession::displayOpens() const
 {
-    for (QProcess* process : {&trayer_, &xvfb_}) {
-        if (process->state() != QProcess::NotRunning) {
-            process->terminate();
-            if (!process->waitForFinished(3000)) {
-                process->kill();
-                process->waitForFinished(3000);
-            }
-        }
+    Display* dpy = XOpenDisplay(display_.toLocal8Bit().constData());
+    if (dpy == nullptr) {
+        return false;
     }
+    XCloseDisplay(dpy);
+    return true;
 }
 
 bool XSession::trayAvailable() const
