@@ -2,16 +2,13 @@
 
 #include "corviscommon/logging.h"
 #include "corviscommon/productpath.h"
+#include "corviscommon/productpaths.h"
 
 #include <string>
 
 namespace {
 
-const char* const kSeverityPrefix[] = {
-    "/log/corvisbench.info.",
-    "/log/corvisbench.warning.",
-    "/log/corvisbench.error.",
-};
+const char* const kSeverityName[] = {"info", "warning", "error"};
 
 // The logger hands the failure writer a size_t.
 void failureWriter(const char* data, size_t size)
@@ -23,9 +20,9 @@ void failureWriter(const char* data, size_t size)
 
 LogManager::LogManager(const char* argv0, QObject* parent) : QObject(parent)
 {
-    const std::string logDir = corvis::installPath("sandbox/log");
+    const std::string logDir = corvis::paths::sandboxLogDir().toLocal8Bit().toStdString();
     corvis::makeDirs(logDir);
-    corvis::makeDirs(corvis::installPath("log"));
+    corvis::makeDirs(corvis::paths::logDir().toLocal8Bit().toStdString());
     FLAGS_log_dir = logDir;
     google::InitGoogleLogging(argv0);
     FLAGS_stderrthreshold = google::GLOG_FATAL;
@@ -50,7 +47,7 @@ QString LogManager::logFilePrefix(int severity)
     if (severity < google::GLOG_INFO || severity > google::GLOG_ERROR) {
         severity = google::GLOG_ERROR;
     }
-    return QString::fromLocal8Bit(corvis::productPath(std::string(corvis::kInstallRoot) + kSeverityPrefix[severity]).c_str());
+    return corvis::paths::logFilePrefix(kSeverityName[severity]);
 }
 
 void logSignalHandle(const char* data, int size)

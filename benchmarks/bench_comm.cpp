@@ -11,6 +11,7 @@
 #include "comm/uicomm.h"
 #include "comm/unixserver.h"
 #include "corviscommon/productpath.h"
+#include "corviscommon/productpaths.h"
 #include "platform/corvismsg/us_client.h"
 
 #include <QCoreApplication>
@@ -213,7 +214,7 @@ Percentiles uiCommRoundTrip(int count, int inFlight)
 
 void pushThroughput(int total, int senders)
 {
-    UnixServer server(corvis::productPathQ(QStringLiteral("/tmp/.corvisbench.us")));
+    UnixServer server(corvis::paths::pushSocket());
     server.start();
     std::vector<int> next(static_cast<size_t>(senders), 0);
     int received = 0;
@@ -231,7 +232,7 @@ void pushThroughput(int total, int senders)
                              QCoreApplication::quit();
                          }
                      });
-    const std::string path = corvis::productPath("/tmp/.corvisbench.us");
+    const std::string path = corvis::paths::pushSocket().toLocal8Bit().toStdString();
     std::atomic<int> failures{0};
     std::vector<std::thread> threads;
     clock.start();
@@ -273,7 +274,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     LogManager logs(argv[0]);
 
-    const std::string clientPath = corvis::productPath("/tmp/.corvisclient.un");
+    const std::string clientPath = corvis::paths::clientSocket().toLocal8Bit().toStdString();
     {
         EchoService service(clientPath, 16);
         const Percentiles floor = floorRoundTrip(clientPath, requests);

@@ -51,7 +51,7 @@ bool DialogInform::updateInformList()
 {
     QList<st_inform> read;
     PolicyAnalyzer* analyzer = PolicyAnalyzer::instance();
-    const bool ok = Common::isVeskProject() ? analyzer->readInformListForVesk(read) : analyzer->readInformList(read);
+    const bool ok = Common::edition().isVesk() ? analyzer->readInformListForVesk(read) : analyzer->readInformList(read);
     if (!ok) {
         LOG(WARNING) << "FUNC(DialogInform::updateInformList) the message list cannot be read, keep " << informs_.size();
         return false;

@@ -1,5 +1,6 @@
 #include "src/Views/pagedeviceinfo.h"
 
+#include "corviscommon/secretmask.h"
 #include "src/Views/notbuilt.h"
 
 PageDeviceInfo::PageDeviceInfo(QWidget* parent) : QWidget(parent)
@@ -9,7 +10,7 @@ PageDeviceInfo::PageDeviceInfo(QWidget* parent) : QWidget(parent)
 
 void PageDeviceInfo::onLoginStateChanged(int state, const SDeviceInfo& info)
 {
-    logNotBuilt("PageDeviceInfo::onLoginStateChanged", QStringLiteral("state: %1, user: %2").arg(state).arg(info.userName));
+    logNotBuilt("PageDeviceInfo::onLoginStateChanged", QStringLiteral("state: %1, user: %2").arg(state).arg(corvis::logSafe(info.userName)));
 }
 
 void PageDeviceInfo::updateBindlingDevice()

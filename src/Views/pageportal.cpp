@@ -2,6 +2,7 @@
 
 #include "comm/uicomm.h"
 #include "corviscommon/logging.h"
+#include "corviscommon/secretmask.h"
 #include "src/Views/notbuilt.h"
 
 PagePortal* PagePortal::instance()
@@ -49,7 +50,7 @@ void PagePortal::updateNetmodeApp()
 
 void PagePortal::updateCurrentNetmode(const QString& id)
 {
-    logNotBuilt("PagePortal::updateCurrentNetmode", QStringLiteral("id: %1").arg(id));
+    logNotBuilt("PagePortal::updateCurrentNetmode", QStringLiteral("id: %1").arg(corvis::logSafe(id)));
     emit netmodeSwitched(id);
 }
 
@@ -72,7 +73,7 @@ void PagePortal::handleCollect(const QString& appId, bool ok)
 
 void PagePortal::handleSubmitAppApply(const QString& text, bool ok)
 {
-    logNotBuilt("PagePortal::handleSubmitAppApply", QStringLiteral("text: %1, ok: %2").arg(text).arg(ok));
+    logNotBuilt("PagePortal::handleSubmitAppApply", QStringLiteral("text: %1, ok: %2").arg(corvis::logSafe(text)).arg(ok));
     emit appApplyHandled(text, ok);
 }
 

@@ -3,6 +3,7 @@
 
 #include "corviscommon/inifile.h"
 #include "corviscommon/productpath.h"
+#include "corviscommon/productpaths.h"
 #include "tools/corvisctlsim/ctlserver.h"
 #include "tools/corvisctlsim/desecb.h"
 
@@ -62,7 +63,7 @@ bool parsePort(const char* text, int& port)
 // Points the workbench's configuration under the prefix at this stand-in.
 void configure(int httpsPort, int sandboxPort)
 {
-    const std::string sysCfg = corvis::installPath("ini/syscfg.ini");
+    const std::string sysCfg = corvis::paths::sysCfg().toLocal8Bit().toStdString();
     corvis::makeParentDirs(sysCfg);
     const std::string https = std::to_string(httpsPort);
     const std::string sandbox = std::to_string(sandboxPort);

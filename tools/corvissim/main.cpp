@@ -11,6 +11,7 @@
 #include "simscenario.h"
 #include "simservice.h"
 
+#include "comm/clientreq.h"
 #include "corviscommon/productpath.h"
 
 #include <QCoreApplication>
@@ -78,27 +79,11 @@ int serve(const QStringList& args)
     pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
 
     SimResponder responder;
-    using F = SimService::Framing;
-    const struct {
-        const char* peer;
-        const char* path;
-        F framing;
-        bool answers;
-    } sockets[] = {
-        {"corvisclient", "/tmp/.corvisclient.un", F::Request, true},
-        {"corvistray", "/tmp/.corvistray.un", F::Request, false},
-        {"corvisupdatesrv", "/tmp/.corvisupdatesrv.un", F::Request, false},
-        {"corvisweb", "/tmp/.corvisweb.un", F::Request, false},
-        {"corvisdaemon", "/tmp/.corvis_cfs/.corvisdaemon.sock", F::Stream, false},
-        {"corvisdaemon", "/run/user/corvis/.corvisdaemon.sock", F::Stream, false},
-        {"corvisdaemon", "/tmp/.corvisdaemon.un", F::Frame, false},
-        {"userstation", "/tmp/.userstation.un", F::Frame, false},
-    };
+    // The services' own socket table: every socket the workbench may reach a service on.
     std::vector<std::unique_ptr<SimService>> services;
-    for (const auto& socket : sockets) {
-        services.push_back(std::make_unique<SimService>(
-            QString::fromLatin1(socket.peer), corvis::productPathQ(QString::fromLatin1(socket.path)), socket.framing,
-            socket.answers, scenario, record, responder));
+    for (const ServiceSocket& socket : serviceSockets()) {
+        services.push_back(std::make_unique<SimService>(socket.peer, socket.path, socket.framing, socket.answers,
+                                                        scenario, record, responder));
         if (!services.back()->start(&error)) {
             std::fprintf(stderr, "corvissim: %s\n", error.toLocal8Bit().constData());
             return 1;
