@@ -4,21 +4,36 @@
 // as a person would: every control is found by its accessible name, as a screen reader finds it,
 // and clicked or typed into. Each step writes a screenshot into OUT_DIR.
 //
-// A new step is one more row of kSteps.
+// The demo is a list of scenes. A scene is one run of the workbench with a prefix of its own (a
+// copy of the demo installation), its own services and configuration; its steps share that run.
+// A new screenshot is one more step of a scene; a flow that needs another configuration, other
+// scenarios or other programs (the controller stand-in, a token) is one more scene.
 
 #include "accessibility.h"
+#include "ctlsim.h"
 #include "simprocess.h"
+#include "testprefix.h"
 #include "xsession.h"
+
+#include "corviscommon/inivalues.h"
+#include "corviscommon/productpath.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
 #include <QThread>
 
 #include <cstdio>
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace {
+
+class SceneSetup;
 
 // What a step may do with the running workbench.
 class Demo
@@ -78,6 +93,7 @@ public:
     }
 
     qint64 pid = 0;
+    SceneSetup* setup = nullptr;
 
 private:
     static constexpr int kWaitMs = 20000;
@@ -101,8 +117,67 @@ struct Step {
     std::function<bool(Demo&)> run;
 };
 
+// What a scene may prepare before its services and its workbench start.
+class SceneSetup
+{
+public:
+    explicit SceneSetup(TestPrefix& prefix) : prefix(prefix) {}
+
+    // Sets one key of an INI file below the install root ("ini/syscfg.ini").
+    bool setIni(const QString& relative, const char* section, const char* key, const QString& value)
+    {
+        corvis::ini::write(prefix.installPath(relative), section, key, value.toUtf8());
+        return corvis::ini::readString(prefix.installPath(relative), section, key, 4096) == value;
+    }
+
+    // Runs one of the project's programs (build/bin) under the scene's prefix to its end.
+    bool runTool(const QString& program, const QStringList& args)
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("CORVISBENCH_PREFIX"), prefix.root());
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(QCoreApplication::applicationDirPath() + QLatin1Char('/') + program, args);
+        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+            std::fprintf(stderr, "corvisdemo: %s %s failed:\n%s\n", program.toLocal8Bit().constData(),
+                         args.join(QLatin1Char(' ')).toLocal8Bit().constData(), process.readAll().constData());
+            return false;
+        }
+        return true;
+    }
+
+    // Starts the controller stand-in for the scene and points the configuration at it.
+    bool startController(const QByteArray& scenario = QByteArray())
+    {
+        ctl = std::make_unique<CtlSim>(prefix, scenario);
+        if (!ctl->isRunning()) {
+            std::fprintf(stderr, "corvisdemo: the controller stand-in did not start: %s\n",
+                         ctl->startError().toLocal8Bit().constData());
+            return false;
+        }
+        const QByteArray current = prefix.readInstallFile(QStringLiteral("ini/syscfg.ini"));
+        return prefix.writeSysCfg(ctl->sysCfg(current));
+    }
+
+    TestPrefix& prefix;
+    std::unique_ptr<CtlSim> ctl;
+    // "NAME=value" entries for the workbench's environment.
+    QStringList environment;
+};
+
+struct Scene {
+    const char* name;
+    const char* what;
+    // Built-in corvissim scenarios, loaded in order.
+    QStringList scenarios;
+    std::function<bool(SceneSetup&)> setup;  // may be empty
+    std::vector<Step> steps;
+};
+
 // The accounts and answers are those of the built-in demo scenario (tools/corvissim/README.md).
-const Step kSteps[] = {
+const Scene kScenes[] = {
+    {"login", "the login page and the work area", {QStringLiteral("demo")}, {}, {
     {"01-login-page.png", "the login page",
      [](Demo& d) { return d.waitWindow(d.pid) && d.waitShown(QStringLiteral("登录"), QStringLiteral("push button")); }},
     {"02-refused.png", "a refused password",
@@ -139,15 +214,97 @@ const Step kSteps[] = {
      }},
     {"06-messages.png", "the message centre",
      [](Demo& d) { return d.push(0x0331) && d.waitShown(QStringLiteral("消息中心")); }},
+    }},
 };
+
+// Copies the demo installation that scripts/demo.sh prepared into a scene's prefix.
+bool copyInstallation(const QString& from, const QString& to)
+{
+    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString target = to + file.mid(from.size());
+        QFile::remove(target);
+        if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(file, target)) {
+            std::fprintf(stderr, "corvisdemo: cannot copy %s\n", file.toLocal8Bit().constData());
+            return false;
+        }
+    }
+    return true;
+}
+
+// One scene: its own X server, services, accessibility bus and workbench, so that no scene sees
+// what an earlier one left behind.
+bool runScene(const Scene& scene, const QString& installation, const QString& out)
+{
+    std::printf("demo: scene %s: %s\n", scene.name, scene.what);
+    std::fflush(stdout);
+    TestPrefix prefix;
+    if (!prefix.isValid() || !copyInstallation(installation, prefix.installPath(QString()))) {
+        std::fprintf(stderr, "corvisdemo: no prefix for the scene %s\n", scene.name);
+        return false;
+    }
+    SceneSetup setup(prefix);
+    if (scene.setup && !scene.setup(setup)) {
+        std::fprintf(stderr, "corvisdemo: the scene %s could not be prepared\n", scene.name);
+        return false;
+    }
+    XSession x;
+    if (!x.isValid()) {
+        std::fprintf(stderr, "corvisdemo: %s\n", x.error().toLocal8Bit().constData());
+        return false;
+    }
+    SimProcess sim(prefix.root());
+    if (!sim.startBuiltins(scene.scenarios)) {
+        std::fprintf(stderr, "corvisdemo: the simulated services did not start: %s\n",
+                     sim.errorOutput().toLocal8Bit().constData());
+        return false;
+    }
+    AccessibilityBus bus(x.display());
+    if (!bus.isValid()) {
+        std::fprintf(stderr, "corvisdemo: %s\n", bus.error().toLocal8Bit().constData());
+        return false;
+    }
+    WorkbenchProcess bench(prefix.root(), x.display());
+    if (!bench.start(bus.environment() + setup.environment)) {
+        std::fprintf(stderr, "corvisdemo: the workbench did not start\n");
+        return false;
+    }
+    AccessibleApp accessible(bus, QStringLiteral("corvisbench"));
+    if (!accessible.waitForApp(30000)) {
+        std::fprintf(stderr, "corvisdemo: %s\n", accessible.error().toLocal8Bit().constData());
+        return false;
+    }
+
+    Demo demo(x, sim, accessible);
+    demo.pid = bench.pid();
+    demo.setup = &setup;
+    for (const Step& step : scene.steps) {
+        if (!step.run(demo)) {
+            std::fprintf(stderr, "corvisdemo: the step \"%s\" of the scene %s failed; the workbench said:\n%s\n",
+                         step.what, scene.name, bench.output().toLocal8Bit().constData());
+            return false;
+        }
+        // Lets the last change paint before the picture.
+        QThread::msleep(500);
+        const QString shot = out + QLatin1Char('/') + QLatin1String(step.screenshot);
+        if (!x.screenshot(shot)) {
+            std::fprintf(stderr, "corvisdemo: no screenshot %s\n", shot.toLocal8Bit().constData());
+            return false;
+        }
+        std::printf("demo: screenshot of %s: %s\n", step.what, shot.toLocal8Bit().constData());
+        std::fflush(stdout);
+    }
+    return true;
+}
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: corvisdemo OUT_DIR (with CORVISBENCH_PREFIX set)\n");
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: corvisdemo OUT_DIR [SCENE...] (with CORVISBENCH_PREFIX set)\n");
         return 2;
     }
     const QString prefix = qEnvironmentVariable("CORVISBENCH_PREFIX");
@@ -157,50 +314,20 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    XSession x;
-    if (!x.isValid()) {
-        std::fprintf(stderr, "corvisdemo: %s\n", x.error().toLocal8Bit().constData());
-        return 1;
+    // Every scene starts from a copy of the installation below the prefix scripts/demo.sh made.
+    const QString installation = QString::fromStdString(corvis::installPath(""));
+    // A scene named on the command line runs alone (corvisdemo OUT_DIR [SCENE...]).
+    QStringList only;
+    for (int i = 2; i < argc; ++i) {
+        only << QString::fromLocal8Bit(argv[i]);
     }
-    SimProcess sim(prefix);
-    if (!sim.startBuiltin(QStringLiteral("demo"))) {
-        std::fprintf(stderr, "corvisdemo: the simulated services did not start: %s\n",
-                     sim.errorOutput().toLocal8Bit().constData());
-        return 1;
-    }
-    AccessibilityBus bus(x.display());
-    if (!bus.isValid()) {
-        std::fprintf(stderr, "corvisdemo: %s\n", bus.error().toLocal8Bit().constData());
-        return 1;
-    }
-    WorkbenchProcess bench(prefix, x.display());
-    if (!bench.start(bus.environment())) {
-        std::fprintf(stderr, "corvisdemo: the workbench did not start\n");
-        return 1;
-    }
-    AccessibleApp accessible(bus, QStringLiteral("corvisbench"));
-    if (!accessible.waitForApp(30000)) {
-        std::fprintf(stderr, "corvisdemo: %s\n", accessible.error().toLocal8Bit().constData());
-        return 1;
-    }
-
-    Demo demo(x, sim, accessible);
-    demo.pid = bench.pid();
-    for (const Step& step : kSteps) {
-        if (!step.run(demo)) {
-            std::fprintf(stderr, "corvisdemo: the step \"%s\" failed; the workbench said:\n%s\n", step.what,
-                         bench.output().toLocal8Bit().constData());
+    for (const Scene& scene : kScenes) {
+        if (!only.isEmpty() && !only.contains(QLatin1String(scene.name))) {
+            continue;
+        }
+        if (!runScene(scene, installation, out)) {
             return 1;
         }
-        // Lets the last change paint before the picture.
-        QThread::msleep(500);
-        const QString shot = out + QLatin1Char('/') + QLatin1String(step.screenshot);
-        if (!x.screenshot(shot)) {
-            std::fprintf(stderr, "corvisdemo: no screenshot %s\n", shot.toLocal8Bit().constData());
-            return 1;
-        }
-        std::printf("demo: screenshot of %s: %s\n", step.what, shot.toLocal8Bit().constData());
-        std::fflush(stdout);
     }
     return 0;
 }
