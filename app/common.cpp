@@ -2,10 +2,10 @@
 
 #include "comm/unsocket.h"
 #include "corviscommon/browser.h"
-#include "corviscommon/inifile.h"
+#include "corviscommon/inivalues.h"
 #include "corviscommon/logging.h"
+#include "corviscommon/productpaths.h"
 #include "corviscommon/secretmask.h"
-#include "corviscommon/productpath.h"
 #include "corviscommon/utility.h"
 
 #include <QFileInfo>
@@ -29,27 +29,12 @@ QMutex& cacheMutex()
     return mutex;
 }
 
-QString readString(const QString& path, const char* section, const char* key, int size,
-                   const char* defaultValue = "")
-{
-    std::vector<char> buffer(static_cast<size_t>(size), '\0');
-    const QByteArray file = path.toLocal8Bit();
-    ReadStringFromIni(file.constData(), section, key, buffer.data(), size, defaultValue);
-    return QString::fromUtf8(buffer.data());
-}
-
-int readInt(const QString& path, const char* section, const char* key, int defaultValue)
-{
-    int value = defaultValue;
-    const QByteArray file = path.toLocal8Bit();
-    ReadIntFromIni(file.constData(), section, key, value, defaultValue);
-    return value;
-}
+using corvis::ini::readInt;
+using corvis::ini::readString;
 
 void writeValue(const QString& path, const char* section, const char* key, const QByteArray& value)
 {
-    const QByteArray file = path.toLocal8Bit();
-    inifile_write(file.constData(), section, key, value.constData(), nullptr);
+    corvis::ini::write(path, section, key, value);
 }
 
 // A string read again while it is empty.
@@ -98,7 +83,6 @@ struct CachedInt {
 CachedString g_uuid;
 CachedString g_softName;
 CachedString g_csSoftName;
-CachedString g_customProject;
 CachedString g_pcName;
 CachedString g_deviceMac;
 CachedString g_vlsUserName;
@@ -114,12 +98,12 @@ CachedInt g_spaOauth;
 
 QString Common::sysCfgPath()
 {
-    return corvis::installPathQ(QStringLiteral("ini/syscfg.ini"));
+    return corvis::paths::sysCfg();
 }
 
 QString Common::userInfoPath()
 {
-    return corvis::installPathQ(QStringLiteral("ini/userinfo.ini"));
+    return corvis::paths::userInfo();
 }
 
 QString Common::portalIp() { return readString(sysCfgPath(), "Mervasso", "ServerIP", 256); }
@@ -139,17 +123,8 @@ QString Common::csSoftName()
 
 QString Common::version() { return readString(sysCfgPath(), "about", "version", 256); }
 QString Common::company() { return readString(sysCfgPath(), "about", "company", 256); }
-QString Common::customProject() { return g_customProject.get(sysCfgPath(), "Mervasso", "customProject", 256); }
-corvis::Edition Common::edition() { return corvis::Edition::fromProject(customProject()); }
-bool Common::isProject(const char* id)
-{
-    return customProject() == QLatin1String(id);
-}
-
-bool Common::isVeskProject()
-{
-    return isProject(PROJECT_VESK_UOS) || isProject(PROJECT_VESK_KYLIN);
-}
+QString Common::customProject() { return corvis::Edition::current().project(); }
+corvis::Edition Common::edition() { return corvis::Edition::current(); }
 
 QString Common::browser() { return readString(sysCfgPath(), "functions", "browser", 512); }
 QString Common::kavItsm() { return readString(sysCfgPath(), "functions", "kavItsm", 512); }
@@ -218,6 +193,7 @@ void Common::setPortalDisplayMode(int mode)
 }
 
 QString Common::sandboxInfo() { return readString(userInfoPath(), "UserInfo", "SandboxInfo", 1024); }
+QString Common::sessionIdDes() { return readString(userInfoPath(), "UserInfo", "SessionIDDes", 1024).trimmed(); }
 QString Common::currentNetmodeId() { return readString(userInfoPath(), "netmode", "curnetmodeid", 256); }
 int Common::netmodeCount() { return readInt(userInfoPath(), "netmode", "modecount", 0); }
 
@@ -304,7 +280,7 @@ bool Common::usableBrowser(QString& out)
 bool Common::usableBrowser(QString& out, const CommandRunner& run)
 {
     QString candidate = browser();
-    if (isVeskProject() && !QFileInfo::exists(candidate)) {
+    if (edition().isVesk() && !QFileInfo::exists(candidate)) {
         LOG(INFO) << "syscfg browser not exist, so it's use new version";
         candidate = QStringLiteral("/opt/apps/com.vesk.browser/Program/browser-entry");
     }
@@ -374,7 +350,7 @@ int Common::openURL(const QString& url, const CommandRunner& run)
 {
     // Quoting keeps the URL one argument; a leading dash would still make it an option.
     if (url.startsWith(QLatin1Char('-'))) {
-        LOG(ERROR) << "Common::openURL: not a link, refused:" << corvis::maskSecrets(url);
+        LOG(ERROR) << "Common::openURL: not a link, refused:" << corvis::logSafe(url);
         return -1;
     }
     QString browserCommand;
@@ -388,19 +364,15 @@ int Common::openURL(const QString& url, const CommandRunner& run)
     } else {
         command = QStringLiteral("notify-send -u critical %1 -i %2 &")
                       .arg(quoted(QStringLiteral("未检测到谷歌浏览器，请检查该软件是否已正确安装")),
-                           quoted(corvis::installPathQ(QStringLiteral("resource")) + QStringLiteral("/logo.png")));
+                           quoted(corvis::paths::logo()));
     }
-    LOG(INFO) << "Common::openURL:" << corvis::maskSecrets(command);
+    LOG(INFO) << "Common::openURL:" << corvis::logSafe(command);
     return corvis_station_execute_cmd(command.toLocal8Bit().constData());
 }
 
 QByteArray Common::errorMsg(int code, const QString& msg)
 {
-    QString text = QStringLiteral("Error Code: ") + QString::asprintf("0x%0x", static_cast<unsigned int>(code));
-    if (!msg.isEmpty()) {
-        text += QStringLiteral(", ") + QStringLiteral("Error Msg: ") + msg;
-    }
-    return text.toLocal8Bit();
+    return corvis::errorMsg(code, msg);
 }
 
 QByteArray Common::commonMsg(const QString& msg)
@@ -433,36 +405,28 @@ QString Common::wordWrapText(const QFont& font, int width, const QString& text)
 
 void Common::resetCachesForTest()
 {
-    for (CachedString* cache : {&g_uuid, &g_softName, &g_csSoftName, &g_customProject, &g_pcName, &g_deviceMac,
-                                &g_vlsUserName, &g_vlsPassword}) {
+    for (CachedString* cache : {&g_uuid, &g_softName, &g_csSoftName, &g_pcName, &g_deviceMac, &g_vlsUserName,
+                                &g_vlsPassword}) {
         cache->reset();
     }
     for (CachedInt* cache : {&g_csMode, &g_oldTray, &g_spaMark, &g_spaLoginType, &g_spaSim, &g_spaOauth}) {
         cache->value.store(-1);
     }
+    corvis::Edition::resetCurrentForTest();
     Utility::resetCacheForTest();
 }
 
 std::string getCustomProject()
 {
-    char buffer[128] = {0};
-    const std::string path = corvis::installPath("ini/syscfg.ini");
-    ReadStringFromIni(path.c_str(), "Mervasso", "customProject", buffer, sizeof buffer, "");
-    return std::string(buffer);
+    return corvis::ini::readBytes(corvis::paths::sysCfg(), "Mervasso", "customProject", 128).toStdString();
 }
 
 bool isCsMode()
 {
-    char buffer[256] = {0};
-    const std::string path = corvis::installPath("ini/syscfg.ini");
-    ReadStringFromIni(path.c_str(), "Mervasso", "csmode", buffer, sizeof buffer, "");
-    return std::string(buffer) == "1";
+    return corvis::ini::readBytes(corvis::paths::sysCfg(), "Mervasso", "csmode", 256) == "1";
 }
 
 bool isOpenRollbackUpdate()
 {
-    int value = 0;
-    const std::string path = corvis::installPath("ini/syscfg.ini");
-    ReadIntFromIni(path.c_str(), "functions", "rollbackUpdate", value, 0);
-    return value == 1;
+    return corvis::ini::readInt(corvis::paths::sysCfg(), "functions", "rollbackUpdate", 0) == 1;
 }

@@ -10,7 +10,8 @@
 #include <QStringList>
 #include <string>
 
-// Edition (custom project) ids.
+// Edition (custom project) ids, as the login dialog still compares them; everything else asks
+// corvis::Edition (Common::edition()).
 #define PROJECT_VESK_UOS "vesk-uos-4.19.71"
 #define PROJECT_VESK_KYLIN "vesk-kylin-5.4.18-32"
 #define PROJECT_TIRROWA "tirrowa-uos-x86"
@@ -40,12 +41,10 @@ public:
     static QString csSoftName();
     static QString version();
     static QString company();
+    // The custom project id; every question about the edition goes to edition().
     static QString customProject();
-    // The edition that customProject names.
+    // The edition that customProject names (corvis::Edition::current()).
     static corvis::Edition edition();
-    // Whether the custom project is `id` (one of the PROJECT_ ids above), and the two vesk editions.
-    static bool isProject(const char* id);
-    static bool isVeskProject();
     static QString browser();
     static QString kavItsm();
     static int closeTrayRemind();
@@ -84,6 +83,9 @@ public:
     static bool portalDisplayMode();
     static void setPortalDisplayMode(int mode);
     static QString sandboxInfo();
+    // The session of the last login as the client service stored it (trimmed); empty before the
+    // first one.
+    static QString sessionIdDes();
     static QString currentNetmodeId();
     static int netmodeCount();
 
@@ -110,7 +112,7 @@ public:
     static int openURL(const QString& url, const CommandRunner& run);
 
     // "Error Code: 0x.." [", Error Msg: .."] as local 8-bit text, returned by value so that it
-    // lives as long as the log statement that uses it.
+    // lives as long as the log statement that uses it (corvis::errorMsg).
     static QByteArray errorMsg(int code, const QString& msg = QString());
     static QByteArray commonMsg(const QString& msg);
 

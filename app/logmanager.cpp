@@ -3,17 +3,14 @@
 #include "app/logretention.h"
 #include "corviscommon/logging.h"
 #include "corviscommon/productpath.h"
+#include "corviscommon/productpaths.h"
 
 #include <atomic>
 #include <string>
 
 namespace {
 
-const char* const kSeverityPrefix[] = {
-    "/log/corvisbench.info.",
-    "/log/corvisbench.warning.",
-    "/log/corvisbench.error.",
-};
+const char* const kSeverityName[] = {"info", "warning", "error"};
 
 // The logger hands the failure writer a size_t.
 void failureWriter(const char* data, size_t size)
@@ -47,9 +44,9 @@ private:
 
 LogManager::LogManager(const char* argv0, QObject* parent) : QObject(parent)
 {
-    const std::string logDir = corvis::installPath("sandbox/log");
+    const std::string logDir = corvis::paths::sandboxLogDir().toLocal8Bit().toStdString();
     corvis::makeDirs(logDir);
-    corvis::makeDirs(corvis::installPath("log"));
+    corvis::makeDirs(corvis::paths::logDir().toLocal8Bit().toStdString());
     FLAGS_log_dir = logDir;
     // The logs are the user's own.
     FLAGS_logfile_mode = 0600;
@@ -87,7 +84,7 @@ QString LogManager::logFilePrefix(int severity)
     if (severity < google::GLOG_INFO || severity > google::GLOG_ERROR) {
         severity = google::GLOG_ERROR;
     }
-    return QString::fromLocal8Bit(corvis::productPath(std::string(corvis::kInstallRoot) + kSeverityPrefix[severity]).c_str());
+    return corvis::paths::logFilePrefix(kSeverityName[severity]);
 }
 
 void logSignalHandle(const char* data, int size)

@@ -2,6 +2,7 @@
 
 #include "corviscommon/logging.h"
 #include "corviscommon/productpath.h"
+#include "corviscommon/productpaths.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -38,9 +39,7 @@ void refuseForeignLock(const std::string& path, uid_t owner)
 
 std::string singletonLockPath()
 {
-    char name[256] = {0};
-    std::snprintf(name, sizeof name, "%s%s.pid", "/tmp/", "corvisbench");
-    return corvis::productPath(name);
+    return corvis::paths::pidFile().toLocal8Bit().toStdString();
 }
 
 bool singletonCheck()

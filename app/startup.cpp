@@ -3,10 +3,22 @@
 #include "app/common.h"
 #include "corviscommon/logging.h"
 
+namespace {
+
+using corvis::Edition;
+
+// The free reader's edition (its 128-byte buffer, read afresh).
+Edition configuredEdition()
+{
+    return Edition::fromProject(QString::fromStdString(getCustomProject()));
+}
+
+}  // namespace
+
 bool Startup::editionRefused()
 {
-    if (Common::oldTray() || Common::customProject() == QLatin1String(PROJECT_BRASTELZTNA)
-        || getCustomProject() == PROJECT_OSTREL_BIGDATA) {
+    if (Common::oldTray() || Common::edition().is(Edition::Id::BrastelZtna)
+        || configuredEdition().is(Edition::Id::OstrelBigdata)) {
         LOG(WARNING) << "corvisbench exit, oldTray or PROJECT_IS_BRASTELZTNA or PROJECT_IS_OSTREL_BIGDATA!";
         return true;
     }
@@ -24,8 +36,7 @@ bool Startup::modeRefused()
 
 int Startup::firstPage()
 {
-    const std::string project = getCustomProject();
-    if (project == PROJECT_VESK_UOS || project == PROJECT_VESK_KYLIN || !Common::spaMark()) {
+    if (configuredEdition().isVesk() || !Common::spaMark()) {
         return 1;
     }
     if (Common::spaUserName().isEmpty()) {

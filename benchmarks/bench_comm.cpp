@@ -11,6 +11,7 @@
 #include "comm/uicomm.h"
 #include "comm/unixserver.h"
 #include "corviscommon/productpath.h"
+#include "corviscommon/productpaths.h"
 #include "platform/corvismsg/us_client.h"
 
 #include <QCoreApplication>
@@ -220,7 +221,7 @@ void pushThroughput(int total, int senders)
     if (total <= 0) {
         return;
     }
-    UnixServer server(corvis::productPathQ(QStringLiteral("/tmp/.corvisbench.us")));
+    UnixServer server(corvis::paths::pushSocket());
     server.start();
     std::vector<int> next(static_cast<size_t>(senders), 0);
     int received = 0;
@@ -250,7 +251,7 @@ void pushThroughput(int total, int senders)
                          ++received;
                          finishIfDone();
                      });
-    const std::string path = corvis::productPath("/tmp/.corvisbench.us");
+    const std::string path = corvis::paths::pushSocket().toLocal8Bit().toStdString();
     std::vector<std::thread> threads;
     clock.start();
     for (int s = 0; s < senders; ++s) {
@@ -299,7 +300,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     LogManager logs(argv[0]);
 
-    const std::string clientPath = corvis::productPath("/tmp/.corvisclient.un");
+    const std::string clientPath = corvis::paths::clientSocket().toLocal8Bit().toStdString();
     if (requests > 0) {
         EchoService service(clientPath, 16);
         const Percentiles floor = floorRoundTrip(clientPath, requests);

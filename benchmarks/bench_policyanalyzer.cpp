@@ -12,6 +12,7 @@
 #include "app/logmanager.h"
 #include "corviscommon/logging.h"
 #include "corviscommon/productpath.h"
+#include "corviscommon/productpaths.h"
 #include "src/PolicyAnalyzer/policyanalyzer.h"
 
 #include <benchmark/benchmark.h>
@@ -175,7 +176,7 @@ void floorOf(benchmark::State& state, const QByteArray& bytes)
 void BM_readAppList(benchmark::State& state)
 {
     const QByteArray bytes = appListDocument(int(state.range(0)));
-    if (!writeInstallFile("ini/appList.json", bytes)) {
+    if (!writeInstallFile(corvis::paths::rel::kAppListJson, bytes)) {
         state.SkipWithError("cannot write appList.json");
         return;
     }
@@ -199,7 +200,7 @@ void BM_readAppList_floor(benchmark::State& state) { floorOf(state, appListDocum
 void BM_readAppCat(benchmark::State& state)
 {
     const QByteArray bytes = appCatDocument(int(state.range(0)));
-    if (!writeInstallFile("ini/appCat.json", bytes)) {
+    if (!writeInstallFile(corvis::paths::rel::kAppCatJson, bytes)) {
         state.SkipWithError("cannot write appCat.json");
         return;
     }
@@ -219,7 +220,7 @@ void BM_readAppCat_floor(benchmark::State& state) { floorOf(state, appCatDocumen
 void BM_readAccessResult(benchmark::State& state)
 {
     const QByteArray bytes = accessResultDocument(int(state.range(0)));
-    if (!writeInstallFile("ini/accessCheckResult.json", bytes)) {
+    if (!writeInstallFile(corvis::paths::rel::kAccessCheckResultJson, bytes)) {
         state.SkipWithError("cannot write accessCheckResult.json");
         return;
     }

@@ -1,6 +1,8 @@
 #include "comm/clientreq.h"
 
-#include "corviscommon/productpath.h"
+#include "corviscommon/productpaths.h"
+#include "corviscommon/secretmask.h"
+#include "corviscommon/utility.h"
 
 #include <unordered_map>
 
@@ -129,39 +131,106 @@ bool isLoginTypeReq(int req)
     }
 }
 
+namespace {
+
+QString daemonInSandboxFolder() { return corvis::paths::daemonSocket(1); }
+QString daemonUnderRun() { return corvis::paths::daemonSocket(0); }
+
+struct SocketEntry {
+    ReqPeer peer;
+    const char* name;
+    QString (*path)();
+    SocketFraming framing;
+    bool answers;
+};
+
+// Every socket of a sibling service. The privileged daemon listens at one of two places (the
+// sandbox type says which) and takes commands on a third socket in the own framing.
+const SocketEntry kSockets[] = {
+    {ReqPeer::Corvisclient, "corvisclient", &corvis::paths::clientSocket, SocketFraming::Request, true},
+    {ReqPeer::Corvistray, "corvistray", &corvis::paths::traySocket, SocketFraming::Request, false},
+    {ReqPeer::Corvisupdatesrv, "corvisupdatesrv", &corvis::paths::updateSocket, SocketFraming::Request, false},
+    {ReqPeer::Corvisweb, "corvisweb", &corvis::paths::webSocket, SocketFraming::Request, false},
+    {ReqPeer::Corvisdaemon, "corvisdaemon", &daemonInSandboxFolder, SocketFraming::Stream, false},
+    {ReqPeer::Corvisdaemon, "corvisdaemon", &daemonUnderRun, SocketFraming::Stream, false},
+    {ReqPeer::None, "corvisdaemon", &corvis::paths::daemonCommandSocket, SocketFraming::Frame, false},
+    {ReqPeer::None, "userstation", &corvis::paths::stationSocket, SocketFraming::Frame, false},
+};
+
+}  // namespace
+
+QList<ServiceSocket> serviceSockets()
+{
+    QList<ServiceSocket> sockets;
+    for (const SocketEntry& entry : kSockets) {
+        sockets.append({QString::fromLatin1(entry.name), entry.path(), entry.framing, entry.answers});
+    }
+    return sockets;
+}
+
 QString peerSocketPath(ReqPeer peer)
 {
-    switch (peer) {
-    case ReqPeer::Corvisclient:
-        return corvis::productPathQ(QStringLiteral("/tmp/.corvisclient.un"));
-    case ReqPeer::Corvistray:
-        return corvis::productPathQ(QStringLiteral("/tmp/.corvistray.un"));
-    case ReqPeer::Corvisupdatesrv:
-        return corvis::productPathQ(QStringLiteral("/tmp/.corvisupdatesrv.un"));
-    case ReqPeer::Corvisweb:
-        return corvis::productPathQ(QStringLiteral("/tmp/.corvisweb.un"));
-    case ReqPeer::Corvisdaemon:
-    case ReqPeer::None:
-        break;
+    if (peer == ReqPeer::Corvisdaemon) {
+        return corvis::paths::daemonSocket(Utility::getSandboxtype());
+    }
+    for (const SocketEntry& entry : kSockets) {
+        if (entry.peer == peer) {
+            return entry.path();
+        }
     }
     return QString();
 }
 
 QString peerName(ReqPeer peer)
 {
-    switch (peer) {
-    case ReqPeer::Corvisclient:
-        return QStringLiteral("corvisclient");
-    case ReqPeer::Corvistray:
-        return QStringLiteral("corvistray");
-    case ReqPeer::Corvisupdatesrv:
-        return QStringLiteral("corvisupdatesrv");
-    case ReqPeer::Corvisweb:
-        return QStringLiteral("corvisweb");
-    case ReqPeer::Corvisdaemon:
-        return QStringLiteral("corvisdaemon");
-    case ReqPeer::None:
-        break;
+    for (const SocketEntry& entry : kSockets) {
+        if (entry.peer == peer) {
+            return QString::fromLatin1(entry.name);
+        }
     }
     return QString();
+}
+
+QString requestBodyForLog(int req, const QString& body)
+{
+    // Where the fields joined by line feeds (or "&") carry passwords, codes and tokens.
+    struct Fields {
+        int req;
+        QList<int> positions;
+        char separator;
+    };
+    static const Fields kSecretFields[] = {
+        {CReqClientResetAuthCode, {2, 3}, '\n'},      // user, id card, password twice, time
+        {CReqClientResetPwd, {2, 3, 5}, '\n'},        // ... and the code
+        {CReqClientLogin74, {1, 2}, '\n'},            // user, authcode, session id
+        {CReqClientLogin76, {1, 3}, '\n'},            // account, password, time, code
+        {CReqClientLogin80, {0}, '\n'},               // the SMS code
+        {CReqClientModifyPwd, {0, 1}, '\n'},          // old and new password, first-login flag
+        {CReqClientLoginAuthCode83, {1}, '\n'},       // account, password, time
+        {CReqClientLoginAuthCode84, {1}, '\n'},       // phone, password, time, "phone"
+        {CReqClientLogin85, {1, 3}, '\n'},            // account, password, time, code, ...
+        {CReqClientLogin86, {1, 4}, '\n'},            // phone, password, time, "phone", code, ...
+        {CReqClientUnbind, {0}, '\n'},                // the code
+        {CReqClientAgainAuthPwd, {1}, '\n'},          // user, password
+        {CReqClientAgainAuthSms, {0}, '\n'},          // the code
+        {CReqClientBind, {0}, '&'},                   // code & phone
+        {CReqClient114, {1}, '\n'},                   // account, token
+        {CReqClientOauthResetCommit, {2, 3}, '\n'},   // user, mobile, password, code
+        {CReqTraySpaLogin, {2}, '\n'},                // type, account, password
+    };
+    for (const Fields& fields : kSecretFields) {
+        if (fields.req == req) {
+            return corvis::logSafe(corvis::maskFields(body, fields.positions, QLatin1Char(fields.separator)));
+        }
+    }
+    // A credential-carrying body of no known layout: only its first field (the account) is kept.
+    if (clientReqInfo(req).quiet && body.contains(QLatin1Char('\n'))) {
+        const int fields = body.count(QLatin1Char('\n')) + 1;
+        QList<int> positions;
+        for (int i = 1; i < fields; ++i) {
+            positions.append(i);
+        }
+        return corvis::logSafe(corvis::maskFields(body, positions));
+    }
+    return corvis::logSafe(body);
 }

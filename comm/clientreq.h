@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QMetaType>
 #include <QString>
 
@@ -103,8 +104,31 @@ ClientReqInfo clientReqInfo(int req);
 // Login-type requests: the client service's refusals of these are told apart by status.
 bool isLoginTypeReq(int req);
 
-// The socket a peer listens on (re-rooted under the prefix). The daemon's path depends on the
-// sandbox type and is chosen by the daemon exchange itself.
+// How a service speaks on its socket.
+enum class SocketFraming {
+    Request,  // US_Client: one request buffer per connection, a reply buffer from corvisclient
+    Stream,   // TCP_Client: frames of module, command, length and data on one connection
+    Frame,    // our own framing: version, protocol, length, body
+};
+
+// One socket of a sibling service.
+struct ServiceSocket {
+    QString peer;  // as the services and the request record call it ("corvisclient", ...)
+    QString path;  // re-rooted under the prefix
+    SocketFraming framing;
+    bool answers;  // the service answers each request
+};
+
+// The one table of the sibling services' sockets: the four request peers, the privileged daemon
+// at both of its places and on its command socket, and the user station.
+QList<ServiceSocket> serviceSockets();
+
+// The socket a peer listens on (re-rooted under the prefix); the daemon's by the sandbox type.
 QString peerSocketPath(ReqPeer peer);
 // The peer's name as the services and the request record call it ("corvisclient", ...).
 QString peerName(ReqPeer peer);
+
+// A request parameter as it may be logged: the fields of the line-joined login and account
+// bodies that carry passwords, codes or tokens masked (every field but the first of a quiet
+// request of no known layout), then corvis::logSafe.
+QString requestBodyForLog(int req, const QString& body);

@@ -1,6 +1,6 @@
 #include "comm/serverdeal.h"
 
-#include "app/common.h"
+#include "corviscommon/edition.h"
 #include "corviscommon/logging.h"
 #include "corviscommon/logthrottle.h"
 
@@ -137,8 +137,7 @@ void ServerDeal::_parseProtocol(char* body, int length)
         deliver([&] { _openWindow(SReqOpenWindow); });
         return;
     case InSandboxReadyVesk: {
-        const QString edition = Common::customProject();
-        if (edition == QLatin1String(PROJECT_VESK_UOS) || edition == QLatin1String(PROJECT_VESK_KYLIN)) {
+        if (corvis::Edition::current().isVesk()) {
             deliver([&] { emit sendSandboxReady(text); });
         }
         return;

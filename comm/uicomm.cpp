@@ -35,7 +35,7 @@ void UiComm::apiCorvisclientCommon(ClientReq req, const QString& param, bool wit
     if (clientReqInfo(req).quiet) {
         LOG(INFO) << QStringLiteral("FUNC(apiCorvisclientCommon) reqType: %1").arg(hexCode(req));
     } else {
-        LOG(INFO) << QStringLiteral("FUNC(apiCorvisclientCommon) reqType: %1, param: %2").arg(hexCode(req), param);
+        LOG(INFO) << QStringLiteral("FUNC(apiCorvisclientCommon) reqType: %1, param: %2").arg(hexCode(req), requestBodyForLog(req, param));
     }
     start(req, peerSocketPath(ReqPeer::Corvisclient), &UnixClient::disposeCorvisclientCommon, param,
           withSubStatus ? ResultLog::WithSubStatus : ResultLog::Plain);
@@ -63,7 +63,7 @@ void UiComm::apiCorvisUpdateSrvCommon(ClientReq req, const QString& param)
 void UiComm::apiCorviswebCommon(ClientReq req, const QString& param, bool flag)
 {
     Q_UNUSED(flag)
-    LOG(INFO) << QStringLiteral("FUNC(apiCorviswebCommon) reqType: %1, param: %2").arg(hexCode(req), param);
+    LOG(INFO) << QStringLiteral("FUNC(apiCorviswebCommon) reqType: %1, param: %2").arg(hexCode(req), requestBodyForLog(req, param));
     start(req, peerSocketPath(ReqPeer::Corvisweb), &UnixClient::disposeCorviswebCommon, param, ResultLog::Plain);
 }
 
@@ -74,10 +74,10 @@ void UiComm::start(ClientReq req, const QString& path, Dispose dispose, const QS
         QString extra;
         if (log == ResultLog::WithSubStatus) {
             LOG(INFO) << QStringLiteral("UnixClient code: %1, resMsg: %2, subStatus: %3")
-                             .arg(QString::number(code), corvis::maskSecrets(resMsg), QString::number(subStatus));
+                             .arg(QString::number(code), corvis::logSafe(resMsg), QString::number(subStatus));
             extra = QString::number(subStatus);
         } else {
-            LOG(INFO) << QStringLiteral("UnixClient code: %1, resMsg: %2").arg(QString::number(code), corvis::maskSecrets(resMsg));
+            LOG(INFO) << QStringLiteral("UnixClient code: %1, resMsg: %2").arg(QString::number(code), corvis::logSafe(resMsg));
         }
         if (code == UnixClient::CodeDone) {
             emit sendCommMsg(req, resMsg, extra, false);

@@ -1,12 +1,9 @@
 #include "comm/unixclient.h"
 
-#include "app/common.h"
 #include "comm/cs_ret_status.h"
 #include "comm/replybuffer.h"
 #include "comm/reqbuffer.h"
 #include "corviscommon/logging.h"
-#include "corviscommon/productpath.h"
-#include "corviscommon/utility.h"
 #include "platform/corvismsg/corvismsg.h"
 
 #include <cerrno>
@@ -49,12 +46,12 @@ bool UnixClient::_serverIsNormal()
     return connected;
 }
 
-UnixClient::Outcome UnixClient::interpretReply(int req, int status, const QString& text, const QString& edition)
+UnixClient::Outcome UnixClient::interpretReply(int req, int status, const QString& text, const corvis::Edition& edition)
 {
     if (status == CS_RET_SUCCESS) {
         return {CodeDone, text, 0};
     }
-    if (edition == QLatin1String(PROJECT_TIRROWA) && status == CS_RET_TIRROWA_20 &&
+    if (edition.is(corvis::Edition::Id::TirrowaUosX86) && status == CS_RET_TIRROWA_20 &&
         (req == CReqClientLogin74 || req == CReqClientLogin76)) {
         return {CodeDone, text, CS_RET_TIRROWA_20};
     }
@@ -144,7 +141,7 @@ void UnixClient::disposeCorvisclientCommon(ClientReq req, const QString& param)
                         outcome = {CodeEmptyReply, QString::fromUtf8(kEmptyReply), 0};
                     } else {
                         outcome = interpretReply(req, reply.status(), QString::fromLocal8Bit(reply.text()),
-                                                 Common::customProject());
+                                                 corvis::Edition::current());
                     }
                 }
             }
@@ -234,6 +231,5 @@ void UnixClient::disposeCorvisdaemonCommon(ClientReq req, const QString& param)
 
 QString UnixClient::daemonSocketPath()
 {
-    return corvis::productPathQ(Utility::getSandboxtype() == 1 ? QStringLiteral("/tmp/.corvis_cfs/.corvisdaemon.sock")
-                                                                : QStringLiteral("/run/user/corvis/.corvisdaemon.sock"));
+    return peerSocketPath(ReqPeer::Corvisdaemon);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comm/clientreq.h"
+#include "corviscommon/edition.h"
 
 #include <QObject>
 #include <QString>
@@ -29,13 +30,13 @@ public:
     bool _serverIsNormal();
 
     // How a reply status of the client service becomes a result (the table of the request
-    // worker); `edition` is the custom project.
+    // worker) in an edition.
     struct Outcome {
         int code;
         QString resMsg;
         int subStatus;
     };
-    static Outcome interpretReply(int req, int status, const QString& text, const QString& edition);
+    static Outcome interpretReply(int req, int status, const QString& text, const corvis::Edition& edition);
 
     // The daemon's socket for the configured sandbox type.
     static QString daemonSocketPath();

@@ -1,7 +1,7 @@
 #include "comm/unsocket.h"
 
 #include "corviscommon/logging.h"
-#include "corviscommon/productpath.h"
+#include "corviscommon/productpaths.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -191,7 +191,7 @@ int corvis_station_execute_cmd(const char* cmd)
         LOG(ERROR) << "invalid cmd";
         return -1;
     }
-    const std::string path = corvis::productPath("/tmp/.userstation.un");
+    const std::string path = corvis::paths::stationSocket().toLocal8Bit().toStdString();
     const int fd = init_unix_socket(path.c_str());
     if (fd < 0) {
         LOG(ERROR) << "init unix socket failed.";

@@ -2,6 +2,7 @@
 
 #include "corviscommon/logging.h"
 #include "corviscommon/productpath.h"
+#include "corviscommon/productpaths.h"
 #include "corviscommon/uniquefd.h"
 #include "corviscommon/utility.h"
 
@@ -50,8 +51,7 @@ QString acceptedName(const QString& folder, const QString& path)
 
 QString DownloadStore::folder()
 {
-    return corvis::productPathQ(Utility::getSandboxtype() == 1 ? QStringLiteral("/tmp/.corvis_cfs")
-                                                               : QStringLiteral("/tmp/._corvisdata"));
+    return corvis::paths::sandboxShareDir(Utility::getSandboxtype());
 }
 
 QString DownloadStore::iconPath(const QString& name)

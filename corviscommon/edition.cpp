@@ -1,5 +1,11 @@
 #include "corviscommon/edition.h"
 
+#include "corviscommon/inivalues.h"
+#include "corviscommon/productpaths.h"
+
+#include <QMutex>
+#include <QMutexLocker>
+
 namespace corvis {
 
 namespace {
@@ -19,6 +25,18 @@ constexpr Known kKnown[] = {
     {Edition::Id::BrastelZtna, "brastel-ztna"},
     {Edition::Id::OstrelBigdata, "ostrel-bigdata"},
 };
+
+QMutex& currentMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+QString& currentProject()
+{
+    static QString project;
+    return project;
+}
 
 }  // namespace
 
@@ -40,6 +58,26 @@ Edition Edition::fromProject(const QString& project)
         }
     }
     return edition;
+}
+
+Edition Edition::current()
+{
+    {
+        QMutexLocker lock(&currentMutex());
+        if (!currentProject().isEmpty()) {
+            return fromProject(currentProject());
+        }
+    }
+    const QString project = ini::readString(paths::sysCfg(), "Mervasso", "customProject", 256);
+    QMutexLocker lock(&currentMutex());
+    currentProject() = project;
+    return fromProject(project);
+}
+
+void Edition::resetCurrentForTest()
+{
+    QMutexLocker lock(&currentMutex());
+    currentProject().clear();
 }
 
 QString Edition::projectId(Id id)

@@ -27,6 +27,12 @@ public:
     explicit Edition(Id id);
     // The edition of a custom project id as the configuration spells it (exact match).
     static Edition fromProject(const QString& project);
+    // This installation's edition: customProject of [Mervasso] in the system configuration, read
+    // into 256 bytes. Kept once read; while it reads empty it is read again on the next call.
+    // Safe from any thread.
+    static Edition current();
+    // Forgets the kept value (tests change the configuration between cases).
+    static void resetCurrentForTest();
 
     Id id() const { return id_; }
     // The custom project id as the configuration spells it (empty for the standard edition).

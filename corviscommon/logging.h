@@ -23,3 +23,18 @@ inline QString hexCode(int value)
 {
     return QString::asprintf("0x%0x", static_cast<unsigned int>(value));
 }
+
+namespace corvis {
+
+// "Error Code: 0x.." [", Error Msg: .."] as local 8-bit text, returned by value so that it lives
+// as long as the log statement that uses it. Common::errorMsg gives it to the pages.
+inline QByteArray errorMsg(int code, const QString& msg = QString())
+{
+    QString text = QStringLiteral("Error Code: ") + hexCode(code);
+    if (!msg.isEmpty()) {
+        text += QStringLiteral(", ") + QStringLiteral("Error Msg: ") + msg;
+    }
+    return text.toLocal8Bit();
+}
+
+}  // namespace corvis

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "src/PolicyAnalyzer/st_operationenv.h"
+#include "corviscommon/st_operationenv.h"
 
 #include <QList>
 #include <QMutex>

@@ -2,7 +2,7 @@
 
 #include "corviscommon/inifile.h"
 #include "corviscommon/logging.h"
-#include "corviscommon/productpath.h"
+#include "corviscommon/productpaths.h"
 
 #include <algorithm>
 #include <atomic>
@@ -16,7 +16,7 @@ std::atomic<int> g_sandboxType{kSandboxTypeUnknown};
 
 std::string sysCfgPath()
 {
-    return corvis::installPath("ini/syscfg.ini");
+    return corvis::paths::sysCfg().toLocal8Bit().toStdString();
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 // is written once.
 
 #include "app/common.h"
+#include "corviscommon/edition.h"
 #include "corviscommon/logging.h"
 #include "corviscommon/productpath.h"
+#include "corviscommon/productpaths.h"
 #include "src/PolicyAnalyzer/policyreadercatalog.h"
 
 #include <QByteArray>
@@ -22,7 +24,8 @@ namespace {
 int g_document = -1;
 int g_edition = -1;
 
-const char* const kEditions[] = {"", "vesk-uos-4.19.71", "kav", "tirrowa-uos-x86"};
+const corvis::Edition::Id kEditions[] = {corvis::Edition::Id::Standard, corvis::Edition::Id::VeskUos,
+                                         corvis::Edition::Id::Kav, corvis::Edition::Id::TirrowaUosX86};
 
 void writeAll(int fd, const uint8_t* data, size_t size)
 {
@@ -43,8 +46,9 @@ void setEdition(int edition)
         return;
     }
     g_edition = edition;
-    const QByteArray syscfg = QByteArray("[Mervasso]\ncustomProject=") + kEditions[edition] + "\n";
-    QFile file(corvis::installPathQ(QStringLiteral("ini/syscfg.ini")));
+    const QByteArray syscfg =
+        QByteArray("[Mervasso]\ncustomProject=") + corvis::Edition::projectId(kEditions[edition]).toLatin1() + "\n";
+    QFile file(corvis::paths::sysCfg());
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         file.write(syscfg);
     }
@@ -76,7 +80,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     FLAGS_minloglevel = google::GLOG_FATAL;
 
     const QString document = corvis::installPathQ(QStringLiteral("fuzz-document"));
-    QDir().mkpath(corvis::installPathQ(QStringLiteral("ini")));
+    QDir().mkpath(corvis::paths::install(corvis::paths::rel::kIniDir));
     g_document = ::open(QFile::encodeName(document).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (g_document < 0) {
         std::abort();

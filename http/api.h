@@ -156,7 +156,8 @@ struct stSandboxUploadRsp {
     std::string fileId;
 };
 
-// The context UploadFileCallback fills: the result and whether the upload and its reply held.
+// The context UploadFileCallback fills: the result (an API::Result value) and whether the upload
+// and its reply held.
 struct stSandboxUploadContext {
     stSandboxUploadRsp* rsp = nullptr;
     int result = -1;
@@ -184,44 +185,52 @@ struct stNewSandboxStartReq {
 };
 
 // The controller's web services and the local sandbox service, over HTTP(S). Every call blocks
-// the calling thread for its whole exchange and returns 0 once a reply has been read (the
-// controller's own status is in the result), -1 on a transport, parse or set-up failure, -2
-// when the file to upload is missing and -3 when enciphered data cannot be deciphered.
+// the calling thread for its whole exchange and returns a Result; the controller's own status is
+// in the call's result record. The calls live in api.cpp (set-up and helpers), apicontroller.cpp
+// (the controller) and apisandbox.cpp (the local sandbox service), sharing api_p.h.
 class API
 {
 public:
+    // What a call returns; the values are those the callers have always compared with.
+    enum Result {
+        Ok = 0,               // a reply was read
+        Failed = -1,          // transport, parse or set-up failure
+        FileMissing = -2,     // the file to upload is missing
+        DecipherFailed = -3,  // enciphered data cannot be deciphered
+    };
+
     static API* getInstance();
 
-    int init_base_url(bool needSession);
+    Result init_base_url(bool needSession);
     std::string baseUrl() const;
 
-    int ssoAuth(const stSsoAuthReq& req, stSsoAuthRsp& rsp);
-    int getAuthInfo(AuthInfo& info);
-    int querySandboxApproveRecords(const stQuerySandboxApproveRecordsReq& req, stQuerySandboxApproveRecordsRsp& rsp);
-    int getSandboxApproveNotice(const std::string& recordIds, stSandboxApproveNoticeRsp& rsp);
-    int checkSession(stCheckSessionRsp& rsp);
-    int uploadEventResult(const std::string& eventId, stHttpRsp& rsp);
-    int submitSandboxApply(const stSubmitSandboxApplyReq& req, stHttpRsp& rsp);
-    int getSandBoxPolicy(stSandBoxPolicyRsp& rsp);
-    int getPersonalCertInfo(stPersonalCertInfoRsp& rsp);
-    int sandboxUpload(const stSandboxUploadReq& req, stSandboxUploadRsp& rsp);
+    Result ssoAuth(const stSsoAuthReq& req, stSsoAuthRsp& rsp);
+    Result getAuthInfo(AuthInfo& info);
+    Result querySandboxApproveRecords(const stQuerySandboxApproveRecordsReq& req, stQuerySandboxApproveRecordsRsp& rsp);
+    Result getSandboxApproveNotice(const std::string& recordIds, stSandboxApproveNoticeRsp& rsp);
+    Result checkSession(stCheckSessionRsp& rsp);
+    Result uploadEventResult(const std::string& eventId, stHttpRsp& rsp);
+    Result submitSandboxApply(const stSubmitSandboxApplyReq& req, stHttpRsp& rsp);
+    Result getSandBoxPolicy(stSandBoxPolicyRsp& rsp);
+    Result getPersonalCertInfo(stPersonalCertInfoRsp& rsp);
+    Result sandboxUpload(const stSandboxUploadReq& req, stSandboxUploadRsp& rsp);
     // Upload callback: `context` is a stSandboxUploadContext.
     static void UploadFileCallback(bool success, std::string response, void* context);
 
     // Local sandbox service. The token call stores the service's token in sandbox/ini/init.ini;
     // the others send it. A container is named by its sandbox.
-    int reqNewSandboxToken();
-    int reqNewSandboxStart(const stNewSandboxStartReq& req, stNewSandboxRsp& rsp);
-    int reqNewSandboxStop(const std::string& sandboxName, int exitType, stNewSandboxRsp& rsp);
-    int reqNewSandboxShowType(const std::string& sandboxName, int showType, stNewSandboxRsp& rsp);
-    int reqNewSandboxSwitch(const std::string& sandboxName, int model, stNewSandboxRsp& rsp);
-    int reqNewSandboxImportFile(const std::string& sandboxName, const std::string& importPath,
-                                const std::string& importConPath, int nocoverFile, stNewSandboxRsp& rsp);
-    int reqNewSandboxExportFile(const std::string& sandboxName, const std::string& exportPath,
-                                const std::string& exportConPath, int nocoverFile, stNewSandboxRsp& rsp);
-    int reqNewSandboxIsRunning(const std::string& sandboxName, stNewSandboxRsp& rsp);
-    int reqNewSandboxImagesSync(stNewSandboxRsp& rsp);
-    int reqNewSandboxImageStatus(stNewSandboxRsp& rsp);
+    Result reqNewSandboxToken();
+    Result reqNewSandboxStart(const stNewSandboxStartReq& req, stNewSandboxRsp& rsp);
+    Result reqNewSandboxStop(const std::string& sandboxName, int exitType, stNewSandboxRsp& rsp);
+    Result reqNewSandboxShowType(const std::string& sandboxName, int showType, stNewSandboxRsp& rsp);
+    Result reqNewSandboxSwitch(const std::string& sandboxName, int model, stNewSandboxRsp& rsp);
+    Result reqNewSandboxImportFile(const std::string& sandboxName, const std::string& importPath,
+                                   const std::string& importConPath, int nocoverFile, stNewSandboxRsp& rsp);
+    Result reqNewSandboxExportFile(const std::string& sandboxName, const std::string& exportPath,
+                                   const std::string& exportConPath, int nocoverFile, stNewSandboxRsp& rsp);
+    Result reqNewSandboxIsRunning(const std::string& sandboxName, stNewSandboxRsp& rsp);
+    Result reqNewSandboxImagesSync(stNewSandboxRsp& rsp);
+    Result reqNewSandboxImageStatus(stNewSandboxRsp& rsp);
 
     // Helpers.
     static std::string get_portalip();
@@ -247,13 +256,13 @@ private:
         std::string baseUrl;
         std::string sessionId;
     };
-    int prepare(bool needSession, Target& target);
+    Result prepare(bool needSession, Target& target);
     // prepare, logging "init_base_url failed" on failure.
-    int begin(bool needSession, Target& target);
-    int postToController(const Target& target, const char* operation, const std::string& path,
-                         const std::string& body, std::string& reply);
-    int callNewSandbox(const char* operation, const char* name, const std::string& body, ReplyData data,
-                       stNewSandboxRsp& rsp);
+    Result begin(bool needSession, Target& target);
+    Result postToController(const Target& target, const char* operation, const std::string& path,
+                            const std::string& body, std::string& reply);
+    Result callNewSandbox(const char* operation, const char* name, const std::string& body, ReplyData data,
+                          stNewSandboxRsp& rsp);
     static std::string containerId(const std::string& sandboxName);
     static std::string sandboxToken();
 

@@ -2,7 +2,7 @@
 
 #include "corviscommon/logging.h"
 #include "http/curlglobal.h"
-#include "http/logsafe.h"
+#include "corviscommon/secretmask.h"
 
 #include <curl/curl.h>
 
@@ -261,7 +261,7 @@ void CHttpCurlClient::curl_upload(const std::string& url, const std::string& fil
             LOG(INFO) << "Upload success:" << filePath;
             if (upload_callback_ != nullptr) {
                 LOG(INFO) << "url:" << url << ",responsecode:" << responseCode;
-                LOG(INFO) << "response: " << upload_response_;
+                LOG(INFO) << "response: " << corvis::logSafe(upload_response_);
                 upload_callback_(true, upload_response_, upload_context_);
             }
             curl_global_cleanup();

@@ -2,7 +2,7 @@
 
 #include "corviscommon/logging.h"
 #include "http/curlglobal.h"
-#include "http/logsafe.h"
+#include "corviscommon/secretmask.h"
 
 #include <curl/curl.h>
 #include <event2/buffer.h>

@@ -9,12 +9,13 @@ const QString kStars = QStringLiteral("****");
 
 }  // namespace
 
-int AccountMask::maskPosition(PageLoginType type, bool vesk)
+int AccountMask::maskPosition(PageLoginType type, const corvis::Edition& edition)
 {
-    return type == PageLoginAccount && !vesk ? 4 : 3;
+    return type == PageLoginAccount && !edition.isVesk() ? 4 : 3;
 }
 
-QString AccountMask::encryptLastAccount(const QString& value, PageLoginType type, bool vesk)
+QString AccountMask::encryptLastAccount(const QString& value, PageLoginType type,
+                                        const corvis::Edition& edition)
 {
     if (type != PageLoginAccount && type != PageLoginPhone) {
         LOG(INFO) << "error loginType: " << static_cast<int>(type);
@@ -26,24 +27,26 @@ QString AccountMask::encryptLastAccount(const QString& value, PageLoginType type
         return QString();
     }
     QString masked = value;
-    masked.replace(maskPosition(type, vesk), kStars.size(), kStars);
+    masked.replace(maskPosition(type, edition), kStars.size(), kStars);
     return masked;
 }
 
-QString AccountMask::realValue(const QString& fieldText, const QString& remembered, PageLoginType type, bool vesk)
+QString AccountMask::realValue(const QString& fieldText, const QString& remembered, PageLoginType type,
+                               const corvis::Edition& edition)
 {
-    if (remembered.size() == kMaskedLength && fieldText == encryptLastAccount(remembered, type, vesk)) {
+    if (remembered.size() == kMaskedLength && fieldText == encryptLastAccount(remembered, type, edition)) {
         return remembered;
     }
     return fieldText;
 }
 
-bool AccountMask::isBrokenMask(const QString& fieldText, const QString& remembered, PageLoginType type, bool vesk)
+bool AccountMask::isBrokenMask(const QString& fieldText, const QString& remembered, PageLoginType type,
+                               const corvis::Edition& edition)
 {
     if (remembered.size() != kMaskedLength) {
         return false;
     }
     // The phone field's mask stands at index 3 in every edition.
-    return fieldText.mid(maskPosition(type, vesk), kStars.size()) == kStars &&
-           fieldText != encryptLastAccount(remembered, type, vesk);
+    return fieldText.mid(maskPosition(type, edition), kStars.size()) == kStars &&
+           fieldText != encryptLastAccount(remembered, type, edition);
 }

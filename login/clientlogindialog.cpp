@@ -1,22 +1,24 @@
 #include "login/clientlogindialog.h"
 
 #include "app/common.h"
+#include "comm/corvisweblauncher.h"
+#include "comm/cs_ret_status.h"
 #include "comm/uicomm.h"
-#include "corviscommon/command.h"
-#include "corviscommon/inifile.h"
 #include "corviscommon/logging.h"
 #include "corviscommon/productpath.h"
 #include "corviscommon/secretmask.h"
 #include "login/accountmask.h"
 #include "login/authcodereply.h"
+#include "login/clientlogindialog_p.h"
 #include "login/countdown.h"
 #include "login/failurelock.h"
 #include "login/imagecode.h"
 #include "login/loggingpage.h"
 #include "login/logincredentialpage.h"
-#include "login/loginedition.h"
 #include "login/loginlockcountdown.h"
+#include "login/loginrequestbuilder.h"
 #include "login/loginresultfile.h"
+#include "login/loginresultrules.h"
 #include "login/passwordrules.h"
 #include "login/resetpasswordpage.h"
 #include "src/CustomControl/cuslineedit.h"
@@ -27,15 +29,13 @@
 #include "src/CustomControl/custabwidget.h"
 #include "src/CustomControl/custiplabel.h"
 #include "src/PolicyAnalyzer/policyanalyzer.h"
-#include "src/Views/dialogcommon.h"
-#include "src/Views/notbuilt.h"
 
 #include <QCheckBox>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QJsonDocument>
 #include <QIcon>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QKeyEvent>
 #include <QLabel>
@@ -45,20 +45,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <algorithm>
-
-namespace {
-
-enum LockPage { LockAccount = 0, LockPhone = 1, LockReset = 2 };
-
-const QString kError = QStringLiteral("#D8424E");
-
-QString joined(const QStringList& fields)
-{
-    return fields.join(QLatin1Char('\n'));
-}
-
-}  // namespace
+using clientlogin::errorColour;
 
 ClientLoginDialog* ClientLoginDialog::instance()
 {
@@ -90,25 +77,14 @@ ClientLoginDialog::ClientLoginDialog()
     connect(resetCodeCountDown_, &CountDown::changed, this, &ClientLoginDialog::refreshResetCodeButton);
     connect(resetCodeCountDown_, &CountDown::finished, this, &ClientLoginDialog::refreshResetCodeButton);
     connect(loginLockCountDown_, &LoginLockCountDown::tipChanged, this,
-            [this](const QString& tip) { accountPage_->setTip(tip, kError); });
-}
-
-bool ClientLoginDialog::isVesk() const
-{
-    return LoginEdition::isVesk(Common::customProject());
-}
-
-QString ClientLoginDialog::theme() const
-{
-    return LoginEdition::themeColor(Common::customProject());
+            [this](const QString& tip) { accountPage_->setTip(tip, errorColour()); });
 }
 
 void ClientLoginDialog::buildUi()
 {
-    const QString project = Common::customProject();
-    const QString themeColour = LoginEdition::themeColor(project);
-    const QString hover = LoginEdition::themeHoverColor(project);
-    const bool vesk = LoginEdition::isVesk(project);
+    const corvis::Edition edition = Common::edition();
+    const QString themeColour = LoginEdition::themeColor(edition);
+    const QString hover = LoginEdition::themeHoverColor(edition);
 
     auto* title = new QLabel(Common::softName(), this);
     title->setObjectName(QStringLiteral("labelLoginTitle"));
@@ -141,7 +117,7 @@ void ClientLoginDialog::buildUi()
         p->rememberBox()->setChecked(type == PageLoginAccount ? Common::rememberAccount() == 1
                                                                : Common::rememberPhone() == 1);
     }
-    if (vesk) {
+    if (edition.isVesk()) {
         accountPage_->accountEdit()->setPlaceholderText(QStringLiteral("请输入手机号/柜员号"));
     }
     qrPage_ = new QLabel(QStringLiteral("扫码登录"), this);
@@ -171,7 +147,7 @@ void ClientLoginDialog::buildUi()
 
     resetPage_ = new ResetPasswordPage(this);
     resetPage_->setThemeColours(themeColour, hover);
-    resetPage_->setEditionTexts(vesk);
+    resetPage_->setEditionTexts(edition);
     connect(resetPage_, &ResetPasswordPage::codeClicked, this, &ClientLoginDialog::slot_btn_reset_authcode_clicked);
     connect(resetPage_, &ResetPasswordPage::submitClicked, this, &ClientLoginDialog::slot_btn_reset_clicked);
     connect(resetPage_, &ResetPasswordPage::backClicked, this, [this] {
@@ -256,10 +232,7 @@ QString ClientLoginDialog::getEpochTime()
 
 bool ClientLoginDialog::isFirstInstall()
 {
-    char value[1024] = {0};
-    ReadStringFromIni(Common::userInfoPath().toLocal8Bit().constData(), "UserInfo", "SessionIDDes", value,
-                      sizeof value, "");
-    return QString::fromUtf8(value).trimmed().isEmpty();
+    return Common::sessionIdDes().isEmpty();
 }
 
 void ClientLoginDialog::querySystemTitle(int attempt)
@@ -292,11 +265,6 @@ void ClientLoginDialog::initLoginDialog()
     setLastAccount(PageLoginPhone);
 }
 
-void ClientLoginDialog::showCommonResult(int status, ClientReq req)
-{
-    DialogCommon::instance()->showWindow(PageDialogModifyPwd, cs_ret_status(status), req);
-}
-
 // ---- tabs -----------------------------------------------------------------------------------
 
 void ClientLoginDialog::handleSystemTitle()
@@ -309,8 +277,7 @@ void ClientLoginDialog::handleSystemTitle()
     }
     systemTitleTimer_->stop();
     systemTitle_ = title;
-    const QString project = Common::customProject();
-    if (project == QLatin1String(PROJECT_ROLQ)) {
+    if (Common::edition().is(corvis::Edition::Id::Rolq)) {
         if (title.embeddedWeb == 0) {
             UiComm::instance()->apiCorviswebCommon(CReqWebClose, QString());
             if (window()->isMinimized()) {
@@ -318,14 +285,7 @@ void ClientLoginDialog::handleSystemTitle()
             }
         } else {
             window()->hide();
-            const QString command =
-                QStringLiteral("%1 %2 %3 &")
-                    .arg(QStringLiteral("export LD_LIBRARY_PATH= && export QT_QPA_PLATFORM_PLUGIN_PATH= && export "
-                                        "QML2_IMPORT_PATH= && export QT_QPA_PLATFORM= &&"),
-                         corvis::installPathQ(QStringLiteral("bin/startcorvisweb")),
-                         shellQuote(Common::portalIp().toStdString()).c_str());
-            LOG(INFO) << "open url: " << command;
-            posix_system(command.toStdString());
+            CorviswebLauncher::start(Common::portalIp());
         }
     }
     if (!online_) {
@@ -369,7 +329,7 @@ void ClientLoginDialog::showLoginPage(const st_systemTitle& title)
         }
     }
     tabs_->blockSignals(false);
-    if (!isVesk()) {
+    if (!Common::edition().isVesk()) {
         setAuthcodeVisible(validateCodeType_ != 0 || authMode_ == 2);
     }
     setLastAccount(PageLoginAccount);
@@ -405,11 +365,11 @@ void ClientLoginDialog::setTabWidgetLoginEnabled(PageLoginType type)
 void ClientLoginDialog::setLastAccount(PageLoginType type)
 {
     LOG(INFO) << "setLastAccount PageLoginType(0:pwd, 1:phnoe, 2:Qrcode):" << static_cast<int>(type);
-    const bool vesk = isVesk();
+    const corvis::Edition edition = Common::edition();
     if (type == PageLoginPhone) {
         lastPhone_ = Common::csUserPhone();
         if (lastPhone_.size() == 11) {
-            phonePage_->accountEdit()->setText(AccountMask::encryptLastAccount(lastPhone_, type, vesk));
+            phonePage_->accountEdit()->setText(AccountMask::encryptLastAccount(lastPhone_, type, edition));
         } else {
             lastPhone_.clear();
             LOG(INFO) << "setLastAccount:PageLoginPhone error account!";
@@ -417,7 +377,7 @@ void ClientLoginDialog::setLastAccount(PageLoginType type)
     } else if (type == PageLoginAccount) {
         lastAccount_ = Common::csUserName();
         if (lastAccount_.size() == 11) {
-            accountPage_->accountEdit()->setText(AccountMask::encryptLastAccount(lastAccount_, type, vesk));
+            accountPage_->accountEdit()->setText(AccountMask::encryptLastAccount(lastAccount_, type, edition));
         } else {
             lastAccount_.clear();
             LOG(INFO) << "setLastAccount:PageLoginAccount error account!";
@@ -444,7 +404,7 @@ void ClientLoginDialog::onBtnRemAccountClicked(PageLoginType type)
 QString ClientLoginDialog::realAccount(PageLoginType type) const
 {
     const QString remembered = type == PageLoginPhone ? lastPhone_ : lastAccount_;
-    return AccountMask::realValue(page(type)->accountEdit()->text(), remembered, type, isVesk());
+    return AccountMask::realValue(page(type)->accountEdit()->text(), remembered, type, Common::edition());
 }
 
 // ---- sending a login ------------------------------------------------------------------------
@@ -462,7 +422,7 @@ QString ClientLoginDialog::loginAuthCodeVaildtyCheck(PageLoginType type)
         p->passwordEdit()->setFocus();
         return QStringLiteral("密码不能为空，请重新输入！");
     }
-    if (AccountMask::isBrokenMask(account, phone ? lastPhone_ : lastAccount_, type, isVesk())) {
+    if (AccountMask::isBrokenMask(account, phone ? lastPhone_ : lastAccount_, type, Common::edition())) {
         p->accountEdit()->setFocus();
         return phone ? QStringLiteral("手机号输入有误，请重新输入!") : QStringLiteral("账号输入有误，请重新输入!");
     }
@@ -478,7 +438,8 @@ void ClientLoginDialog::setLoginErrorTips(const QString& text, PageLoginType typ
 {
     // Tips carry the service's texts, never what the user typed.
     if (!text.isEmpty()) {
-        LOG(INFO) << "FUNC(setLoginErrorTips) type: " << static_cast<int>(type) << ", tip: " << corvis::maskSecrets(text);
+        LOG(INFO) << "FUNC(setLoginErrorTips) type: " << static_cast<int>(type)
+                  << ", tip: " << corvis::maskSecrets(text);
     }
     page(type)->setTip(text, colour);
 }
@@ -489,14 +450,10 @@ void ClientLoginDialog::onBtnLoginClicked(PageLoginType type)
         return;
     }
     LoginCredentialPage* p = page(type);
-    const bool vesk = isVesk();
+    const corvis::Edition edition = Common::edition();
     QString error = loginAuthCodeVaildtyCheck(type);
     if (error.isEmpty() && p->codeEdit()->text().isEmpty()) {
-        if (type == PageLoginPhone) {
-            if (p->step() == 2) {
-                error = QStringLiteral("验证码不能为空，请重新输入！");
-            }
-        } else if (vesk) {
+        if (type == PageLoginPhone || edition.isVesk()) {
             if (p->step() == 2) {
                 error = QStringLiteral("验证码不能为空，请重新输入！");
             }
@@ -506,44 +463,34 @@ void ClientLoginDialog::onBtnLoginClicked(PageLoginType type)
             error = QStringLiteral("验证码不能为空，请重新输入！");
         }
     }
-    if (error.isEmpty() && vesk && !PasswordRules::isPasswordWeak(p->passwordEdit()->text())) {
+    if (error.isEmpty() && edition.isVesk() && !PasswordRules::isPasswordWeak(p->passwordEdit()->text())) {
         error = QStringLiteral("当前密码不符合（密码长度8-16位，必须包含大写字母、小写字母、数字和特殊字符中的3种或3种以上。）"
                                "规则，请点击忘记密码进行修改");
     }
-    setLoginErrorTips(error, type, kError);
+    setLoginErrorTips(error, type, errorColour());
     if (!error.isEmpty()) {
         return;
     }
 
     setPageLoginStatus(type, true, true);
-    const QString epoch = getEpochTime();
-    const QString reminder = QString::number(reminderAccepted_);
+    LoginRequestBuilder::Fields fields;
+    fields.epoch = getEpochTime();
+    fields.reminderAccepted = reminderAccepted_ == 1;
     reminderAccepted_ = 0;
-    const QString account = realAccount(type);
-    const QString password = p->passwordEdit()->text();
-    const QString code = p->codeEdit()->text();
+    fields.account = realAccount(type);
+    fields.password = p->passwordEdit()->text();
+    fields.code = p->codeEdit()->text();
+    fields.bind = p->bindSwitch()->isChecked();
 
-    if (type == PageLoginPhone) {
-        if (p->step() == 1) {
-            emit sendReqClientLogin(CReqClientLoginAuthCode84, joined({account, password, epoch, "phone", reminder}));
-        } else if (p->step() == 2) {
-            emit sendReqClientLogin(CReqClientLogin86,
-                                    joined({account, password, epoch, "phone", code, p->bindFlag(), reminder}));
-        }
-    } else if (vesk) {
-        if (p->step() == 1) {
-            emit sendReqClientLogin(CReqClientLoginAuthCode83, joined({account, password, epoch, reminder}));
-        } else if (p->step() == 2) {
-            emit sendReqClientLogin(CReqClientLogin85, joined({account, password, epoch, code, p->bindFlag(), reminder}));
-        }
-    } else {
+    if (LoginRequestBuilder::stopsLoginLock(type, edition)) {
         closeLoginLock();
-        if (authMode_ == 2) {
+    }
+    const std::optional<LoginRequest> request = LoginRequestBuilder::login(type, p->step(), authMode_, edition, fields);
+    if (request) {
+        if (request->req == CReqClientLogin80) {
             LOG(INFO) << "is smsAuth login...";
-            emit sendReqClientLogin(CReqClientLogin80, code);
-        } else {
-            emit sendReqClientLogin(CReqClientLogin76, joined({account, password, epoch, code}));
         }
+        emit sendReqClientLogin(request->req, request->body);
     }
     setTabWidgetLoginEnabled(type);
 }
@@ -561,89 +508,60 @@ void ClientLoginDialog::setPageLoginStatus(PageLoginType type, bool logging, boo
 void ClientLoginDialog::onReqClientLoginResult(ClientReq req, QString text, bool isMsgError, int substatus)
 {
     LOG(INFO) << "FUNC(onReqClientLoginResult) reqType: " << hexCode(req);
+    const corvis::Edition edition = Common::edition();
     switch (req) {
     case CReqClientLogin65:
     case CReqClientLoginPage77:
     case CReqClientAuthCode79:
         if (isMsgError) {
-            setLoginErrorTips(text, PageLoginAccount, kError);
+            setLoginErrorTips(text, PageLoginAccount, errorColour());
             setAuthCodeText(PageLoginTabs, false, PageLoginAccount);
         } else {
             parseLoginAuthCodeResMsg(PageLoginAccount, text);
         }
         break;
     case CReqClientLoginResult78:
-        handleSmsInit(text, isMsgError);
+        applyAction(LoginResultRules::decideSmsInit(text, isMsgError, edition), LoginKind::Account, req, text);
         break;
     case CReqClientLogin66:
     case CReqClientLogin76:
     case CReqClientLogin80:
-        handleLoginRows('A', req, text, isMsgError, substatus, PageLoginAccount);
-        if (isMsgError && req == CReqClientLogin76) {
-            authMode_ = 0;
-            onBtnLoginAuthcodeClicked(PageLoginAccount);
-        }
+        handleLoginResult(LoginKind::Account, req, text, isMsgError, substatus);
         break;
     case CReqClientLoginAuthCode83:
     case CReqClientLoginAuthCode84:
     case CReqClientLogin85:
-    case CReqClientLogin86: {
-        // 83 and 85 are the vesk account steps; a phone step answers as 84 or 86.
-        const PageLoginType type =
-            req == CReqClientLoginAuthCode84 || req == CReqClientLogin86 ? PageLoginPhone : PageLoginAccount;
-        handleLoginRows('S', req, text, isMsgError, substatus, type);
+    case CReqClientLogin86:
+        handleLoginResult(LoginKind::Step, req, text, isMsgError, substatus);
         break;
-    }
     case CReqClientLogin69:
         if (isMsgError) {
-            setLoginErrorTips(text, PageLoginPhone, kError);
+            setLoginErrorTips(text, PageLoginPhone, errorColour());
             setAuthCodeText(PageLoginTabs, false, PageLoginPhone);
         } else {
             parseLoginAuthCodeResMsg(PageLoginPhone, text);
         }
         break;
     case CReqClientResetAuthCode:
-        if (isMsgError) {
-            setResetErrorTips(text, true);
-            refreshResetCodeButton();
-        } else {
-            parseResetAuthCodeResMsg(text);
-        }
-        break;
     case CReqClientResetPwd:
-        if (isMsgError) {
-            setResetErrorTips(text, true);
-            setPageResetStatus(false, false);
-        } else {
-            parseResetResMsg(text);
-        }
+        applyResetAction(LoginResultRules::decideReset(req, text, isMsgError, edition));
         break;
     case CReqClientLogin70:
-        handleLoginRows('P', req, text, isMsgError, substatus, PageLoginPhone);
+        handleLoginResult(LoginKind::Phone, req, text, isMsgError, substatus);
         break;
     case CReqClientQrcodeSign:
     case CReqClientQrcode72:
     case CReqClientQrcode73:
     case CReqClientLogin82:
-        LOG(INFO) << "QR-code login step " << hexCode(req) << " goes to the QR page";
-        setTabWidgetLoginEnabled(true);
-        break;
     case CReqClientLogin74:
-        handleLoginRows('Q', req, text, isMsgError, substatus, PageLoginQrcode);
+        handleQrcodeResult(req, text, isMsgError, substatus);
         break;
     case CReqClient114:
-        setLoginErrorTips(text, currentLoginType(), isMsgError ? kError : theme());
+        applyAction(LoginResultRules::decideBindAgainAnswer(text, isMsgError, currentLoginType(), edition),
+                    LoginKind::Account, req, text);
         break;
     case CReqClientVeskCheckCertificate:
-        LOG(INFO) << "CReqClientVeskCheckCertificate: " << corvis::maskSecrets(text) << ", " << static_cast<int>(currentLoginType()) << ", "
-                  << isMsgError;
-        setTabWidgetLoginEnabled(true);
-        if (isMsgError) {
-            setLoginErrorTips(text, currentLoginType(), kError);
-        } else {
-            setLoginErrorTips(text, currentLoginType(), theme());
-            emit sendJumpToMain();
-        }
+        handleCertificateResult(text, isMsgError);
         break;
     default:
         LOG(WARNING) << "exception request code: " << hexCode(req);
@@ -651,129 +569,133 @@ void ClientLoginDialog::onReqClientLoginResult(ClientReq req, QString text, bool
     }
 }
 
-void ClientLoginDialog::handleLoginRows(char rows, ClientReq req, const QString& text, bool isMsgError, int substatus,
-                                        PageLoginType type)
+void ClientLoginDialog::handleQrcodeResult(ClientReq req, const QString& text, bool isMsgError, int substatus)
 {
-    const bool a = rows == 'A';
-    const bool s = rows == 'S';
-    const bool credential = type == PageLoginAccount || type == PageLoginPhone;
-    setTabWidgetLoginEnabled(true);
-
-    if (s && substatus == 27) {
-        askReminder(type, text);
+    if (req == CReqClientLogin74) {
+        handleLoginResult(LoginKind::Qrcode, req, text, isMsgError, substatus);
         return;
     }
-    if (s) {
+    LOG(INFO) << "QR-code login step " << hexCode(req) << " goes to the QR page";
+    setTabWidgetLoginEnabled(true);
+}
+
+void ClientLoginDialog::handleCertificateResult(const QString& text, bool isMsgError)
+{
+    LOG(INFO) << "CReqClientVeskCheckCertificate: " << corvis::maskSecrets(text) << ", "
+              << static_cast<int>(currentLoginType()) << ", " << isMsgError;
+    handleLoginResult(LoginKind::Certificate, CReqClientVeskCheckCertificate, text, isMsgError, 0);
+}
+
+void ClientLoginDialog::handleLoginResult(LoginKind kind, ClientReq req, const QString& text, bool isMsgError,
+                                          int substatus)
+{
+    LoginReply reply;
+    reply.kind = kind;
+    reply.req = req;
+    reply.text = text;
+    reply.isMsgError = isMsgError;
+    reply.substatus = substatus;
+    reply.currentPage = currentLoginType();
+    if (LoginResultRules::readsLoginFileStatus(kind, isMsgError)) {
+        reply.loginFileStatus = parseVeskLoginFileStatus(LoginResultRules::pageOf(kind, req, reply.currentPage));
+    }
+    applyAction(LoginResultRules::decide(reply, Common::edition()), kind, req, text);
+}
+
+void ClientLoginDialog::applyAction(const LoginAction& action, LoginKind kind, ClientReq req, const QString& text)
+{
+    const PageLoginType type = action.page;
+    const bool credential = type == PageLoginAccount || type == PageLoginPhone;
+    if (!action.logLine.isEmpty()) {
+        LOG(INFO) << action.logLine;
+    }
+    if (action.unlockTabs) {
+        setTabWidgetLoginEnabled(true);
+    }
+    if (action.clearCode && credential) {
         page(type)->codeEdit()->clear();
-        // A code request of these pages is a step login: its answer gives the button back.
         refreshCodeButton(type);
     }
-    if (isMsgError) {
-        setLoginErrorTips(text, type, kError);
-        if (s) {
-            if (isVesk()) {
-                if (text.contains(QStringLiteral("已登录失败"))) {
-                    handleCodeCheckFail(text, type);
-                } else if (text.contains(QStringLiteral("因您多次输入错误"))) {
-                    handleCodeCheckFail1(text, type);
-                }
-            }
-            if (parseVeskLoginFileStatus(type) == 6638) {
-                page(type)->setStep(1);
-                setPageLoginStatus(type, false, false);
-                page(type)->passwordEdit()->setFocus();
-                setLoginErrorTips(text, type, kError);
-            } else {
-                setPageLoginStatus(type, false, false);
-            }
-        } else if (credential) {
-            setPageLoginStatus(type, false, false);
-        }
-        return;
+    if (action.authMode >= 0) {
+        authMode_ = action.authMode;
     }
-    if (text.isEmpty()) {
-        return;
-    }
-    if (text == QLatin1String("2")) {
-        showLogging(3);
-        return;
-    }
-    if (text == QLatin1String("3")) {
-        showLogging(1);
-        return;
-    }
-    if (a && substatus == 7) {
-        setLoginErrorTips(text, type, theme());
-        setAuthcodeVisible(true);
-        emit sendReqClientLogin(CReqClientLoginResult78, QString());
-        return;
-    }
-    if (s && (substatus == 7 || substatus == 25)) {
-        setPageLoginStatus(type, false, false);
-        parseVeskLoginFile(type);
-        return;
-    }
-    if (a && substatus == 19) {
-        setLoginErrorTips(text, type, kError);
-        setPageLoginStatus(type, false, false);
-        return;
-    }
-    if ((a || rows == 'Q') && substatus == 20) {
-        if (a) {
-            LOG(INFO) << "popup applyAccount...";
-        }
-        st_againBindInfo info;
-        PolicyAnalyzer::instance()->parseBindedInfo(text, info);
-        setLoginErrorTips(info.msg.isEmpty() ? text : info.msg, type, kError);
-        setPageLoginStatus(type, false, false);
-        return;
-    }
-    if (a && substatus == 21) {
-        LOG(INFO) << "login lock...";
+    if (action.loginLockChange != LoginAction::LockChange::Unchanged) {
         loginLockCountDown_->stop();
-        const st_loginLock lock = LoginLockCountDown::parse(text);
-        setLoginErrorTips(lock.msg, type, kError);
-        setPageLoginStatus(type, false, false);
-        if (Common::customProject() != QLatin1String(PROJECT_KAV)) {
-            loginLockCountDown_->start(lock);
-        }
-        return;
     }
-    if (a && substatus == 22) {
-        LOG(INFO) << "login retry...";
-        loginLockCountDown_->stop();
-        const st_loginLock lock = LoginLockCountDown::parse(text);
-        setPageLoginStatus(type, false, false);
-        if (lock.restTime != -1 && lock.failCount != -1) {
-            if (Common::customProject() == QLatin1String(PROJECT_KAV)) {
-                setLoginErrorTips(lock.msg, type, kError);
-            } else {
-                loginLockCountDown_->start(lock);
-            }
+    if (action.setsTip && !action.tipAfterLocks) {
+        setLoginErrorTips(action.tip, type, action.tipColour);
+    }
+    if (action.failureLock) {
+        if (*action.failureLock == FailureLock::LoginFailed) {
+            handleCodeCheckFail(action.tip, type);
         } else {
-            setLoginErrorTips(text, type, kError);
+            handleCodeCheckFail1(action.tip, type);
         }
-        return;
     }
-    if (a && (text == QLatin1String("14") || text == QLatin1String("15") || text == QLatin1String("16"))) {
+    if (action.loginLockChange == LoginAction::LockChange::Restart) {
+        loginLockCountDown_->start(action.loginLock);
+    }
+    if (action.step == 1 && credential) {
+        page(type)->setStep(1);
+    }
+    if (action.pageState == LoginAction::PageState::Idle) {
         setPageLoginStatus(type, false, false);
-        showCommonResult(text.toInt(), req);
-        return;
     }
-    if (a && substatus == 26) {
-        setPageLoginStatus(type, false, false);
-        LOG(INFO) << "improve user info: the form comes from the common dialog";
-        DialogCommon::instance()->showWindow(PageDialogImproveUserInfo, CS_RET_LOGIN_26, req);
-        return;
+    if (action.showCode) {
+        setAuthcodeVisible(true);
     }
-    if (!parseLoginResMsg(type, text)) {
-        return;
+    if (action.refreshCodeButton) {
+        refreshCodeButton(type);
     }
-    if (a || rows == 'Q') {
-        loginSucceeded();
-    } else {
+    if (action.setsTip && action.tipAfterLocks) {
+        setLoginErrorTips(action.tip, type, action.tipColour);
+    }
+    if (action.focus == LoginAction::Focus::Password && credential) {
+        page(type)->passwordEdit()->setFocus();
+    }
+    if (action.logging >= 0) {
+        showLogging(action.logging);
+    }
+    if (action.next) {
+        emit sendReqClientLogin(action.next->req, action.next->body);
+    }
+    if (action.readStepFile) {
+        parseVeskLoginFile(type);
+    }
+    switch (action.dialog) {
+    case LoginAction::Dialog::Reminder:
+        askReminder(type, text);
+        break;
+    case LoginAction::Dialog::CommonResult:
+    case LoginAction::Dialog::ImproveUserInfo:
+        emit sendShowCommonDialog(action.dialog, action.dialogStatus, req);
+        break;
+    case LoginAction::Dialog::BindAgain:
+    case LoginAction::Dialog::None:
+        break;
+    }
+    if (action.readLoginFile && parseLoginResMsg(type, text)) {
+        applyAfterLogin(kind);
+    }
+    if (action.runCodeButton) {
+        onBtnLoginAuthcodeClicked(PageLoginAccount);
+    }
+    if (action.jump) {
+        emit sendJumpToMain();
+    }
+}
+
+void ClientLoginDialog::applyAfterLogin(LoginKind kind)
+{
+    // Only the kav edition asks whether a sandbox is set up.
+    const corvis::Edition edition = Common::edition();
+    const bool sandbox = edition.is(corvis::Edition::Id::Kav) && !Common::sandboxInfo().trimmed().isEmpty();
+    if (LoginResultRules::afterLogin(kind, edition, sandbox) == LoginResultRules::AfterLogin::LoggingPage) {
         showLogging(0);
+        return;
     }
+    hideLogging();
+    emit sendJumpToMain();
 }
 
 void ClientLoginDialog::askReminder(PageLoginType type, const QString& text)
@@ -789,19 +711,7 @@ void ClientLoginDialog::askReminder(PageLoginType type, const QString& text)
     page(type)->setStep(1);
     setPageLoginStatus(type, false, false);
     page(type)->passwordEdit()->setFocus();
-    setLoginErrorTips(QString(), type, kError);
-}
-
-void ClientLoginDialog::loginSucceeded()
-{
-    const QString project = Common::customProject();
-    if (LoginEdition::isVesk(project) ||
-        (project == QLatin1String(PROJECT_KAV) && !Common::sandboxInfo().trimmed().isEmpty())) {
-        showLogging(0);
-        return;
-    }
-    hideLogging();
-    emit sendJumpToMain();
+    setLoginErrorTips(QString(), type, errorColour());
 }
 
 bool ClientLoginDialog::parseLoginResMsg(PageLoginType type, const QString& text)
@@ -813,8 +723,8 @@ bool ClientLoginDialog::parseLoginResMsg(PageLoginType type, const QString& text
         if (file.outcome == LoginResultFile::Missing) {
             LOG(INFO) << "parseLoginResMsg login JSON not exist!";
         }
-        setLoginErrorTips(QStringLiteral("后台数据处理异常！"), type, kError);
-    } else if (file.status == 2000) {
+        setLoginErrorTips(QStringLiteral("后台数据处理异常！"), type, errorColour());
+    } else if (file.status == CS_DOC_SUCCESS) {
         ok = true;
         if (type == PageLoginAccount || type == PageLoginPhone) {
             LoginCredentialPage* p = page(type);
@@ -822,7 +732,7 @@ bool ClientLoginDialog::parseLoginResMsg(PageLoginType type, const QString& text
             const QString typed = p->accountEdit()->text();
             const QString stored = phone ? Common::csUserPhone() : Common::csUserName();
             if (p->rememberBox()->isChecked()) {
-                if (typed != stored && typed != AccountMask::encryptLastAccount(stored, type, isVesk())) {
+                if (typed != stored && typed != AccountMask::encryptLastAccount(stored, type, Common::edition())) {
                     LOG(INFO) << (phone ? "update csUserPhone." : "update csUserName.");
                     if (phone) {
                         Common::setCsUserPhone(typed);
@@ -840,7 +750,7 @@ bool ClientLoginDialog::parseLoginResMsg(PageLoginType type, const QString& text
         }
     } else {
         LOG(INFO) << "parseLoginResMsg status:" << file.status;
-        setLoginErrorTips(file.msg, type, kError);
+        setLoginErrorTips(file.msg, type, errorColour());
     }
     setPageLoginStatus(type, false, false);
     return ok;
@@ -857,7 +767,7 @@ bool ClientLoginDialog::parseVeskLoginFile(PageLoginType type)
 {
     const LoginResultFile file = LoginResultFile::read();
     if (file.outcome != LoginResultFile::Ok) {
-        setLoginErrorTips(QStringLiteral("后台数据处理异常！"), type, kError);
+        setLoginErrorTips(QStringLiteral("后台数据处理异常！"), type, errorColour());
         return false;
     }
     LoginCredentialPage* p = page(type);
@@ -870,12 +780,12 @@ bool ClientLoginDialog::parseVeskLoginFile(PageLoginType type)
     }
     const QString sms = result.value(QLatin1String("sendSmsMsg")).toString();
     if (!sms.isEmpty()) {
-        setLoginErrorTips(sms, type, theme());
-        QJsonObject wrapped{{QStringLiteral("status"), 2000}, {QStringLiteral("result"), result}};
+        setLoginErrorTips(sms, type, LoginEdition::themeColor(Common::edition()));
+        QJsonObject wrapped{{QStringLiteral("status"), CS_DOC_SUCCESS}, {QStringLiteral("result"), result}};
         const AuthCodeReply reply = AuthCodeReply::parse(QString::fromUtf8(QJsonDocument(wrapped).toJson()));
         (type == PageLoginPhone ? phoneCodeCountDown_ : accountCodeCountDown_)->start(reply.seconds);
-    } else if (file.status != 2000 && !file.msg.isEmpty()) {
-        setLoginErrorTips(file.msg, type, kError);
+    } else if (file.status != CS_DOC_SUCCESS && !file.msg.isEmpty()) {
+        setLoginErrorTips(file.msg, type, errorColour());
     }
     if (result.contains(QLatin1String("bindData"))) {
         LOG(INFO) << "bindData: the device binding question follows";
@@ -889,10 +799,11 @@ bool ClientLoginDialog::parseVeskLoginFile(PageLoginType type)
 
 void ClientLoginDialog::setPageLoggingStatus(bool ing, int status)
 {
-    const bool buttons = !ing || isVesk();
+    const corvis::Edition edition = Common::edition();
+    const bool buttons = !ing || edition.isVesk();
     minButton_->setVisible(buttons);
     closeButton_->setVisible(buttons);
-    loggingPage_->setStatus(status, Common::customProject(), isFirstInstall());
+    loggingPage_->setStatus(status, edition, isFirstInstall());
 }
 
 void ClientLoginDialog::showLogging(int status)
@@ -916,7 +827,7 @@ void ClientLoginDialog::resultAfterAccessLogin(int state, const QString& text)
 {
     switch (state) {
     case 2:
-        onReqClientLoginResult(CReqClientLogin66, QStringLiteral("2"), false, 0);
+        onReqClientLoginResult(CReqClientLogin66, LoginResultRules::accessCheckFailedText(), false, 0);
         break;
     case 4:
         LOG(INFO) << "resultAfterAccessLogin success";
@@ -937,8 +848,8 @@ void ClientLoginDialog::showDialogAccess()
 {
     st_accessCheckResult result;
     const bool read = PolicyAnalyzer::instance()->readAccessResult(result);
-    logNotBuilt("ClientLoginDialog::showDialogAccess",
-                QStringLiteral("the access check result dialog, result read: %1").arg(read));
+    LOG(INFO) << "FUNC(showDialogAccess) access check result read: " << read;
+    emit sendShowAccessCheckResult(result);
 }
 
 void ClientLoginDialog::onCloseAccessCheckResult()
@@ -966,13 +877,13 @@ void ClientLoginDialog::logout()
 void ClientLoginDialog::exitClear()
 {
     LOG(INFO) << "FUNC(ClientLoginDialog::exitClear)";
-    if (isVesk()) {
+    if (Common::edition().isVesk()) {
         return;
     }
     authMode_ = 0;
     for (LoginCredentialPage* p : {accountPage_, phonePage_}) {
         setPageLoginStatus(p->type(), false, true);
-        p->setTip(QString(), kError);
+        p->setTip(QString(), errorColour());
     }
     setTabWidgetLoginEnabled(true);
 }
@@ -990,13 +901,13 @@ void ClientLoginDialog::closeLoginLock()
 {
     if (loginLockCountDown_->isRunning()) {
         loginLockCountDown_->stop();
-        accountPage_->setTip(QString(), kError);
+        accountPage_->setTip(QString(), errorColour());
     }
 }
 
 void ClientLoginDialog::showDiskSpaceLack()
 {
-    setLoginErrorTips(QStringLiteral("无法创建安全工作台，请清理磁盘空间后重新登录！"), PageLoginAccount, kError);
+    setLoginErrorTips(QStringLiteral("无法创建安全工作台，请清理磁盘空间后重新登录！"), PageLoginAccount, errorColour());
 }
 
 void ClientLoginDialog::spaAutoFill(const QString& user, const QString& password)
@@ -1048,377 +959,4 @@ void ClientLoginDialog::changeBackVersionBtnStatus(bool enabled)
     if (enabled) {
         backVersion_->setText(QStringLiteral("版本回退"));
     }
-}
-
-// ---- codes ----------------------------------------------------------------------------------
-
-void ClientLoginDialog::setAuthcodeVisible(bool visible, bool alsoPhone)
-{
-    const QString placeholder = validateCodeType_ == 2 || authMode_ == 2 ? QStringLiteral("请输入验证码")
-                                                                        : QStringLiteral("请输入动态码");
-    accountPage_->setCodeVisible(visible, placeholder);
-    if (alsoPhone) {
-        phonePage_->setCodeVisible(visible, placeholder);
-    }
-}
-
-void ClientLoginDialog::onBtnLoginAuthcodeClicked(PageLoginType type, const QString& text)
-{
-    Q_UNUSED(text);
-    if (type != PageLoginAccount && type != PageLoginPhone) {
-        return;
-    }
-    const QString error = loginAuthCodeVaildtyCheck(type);
-    if (!error.isEmpty()) {
-        setLoginErrorTips(error, type, kError);
-        return;
-    }
-    setAuthCodeText(PageLoginTabs, true, type);
-    const QString epoch = getEpochTime();
-    LoginCredentialPage* p = page(type);
-    if (type == PageLoginPhone) {
-        emit sendReqClientLogin(CReqClientLoginAuthCode84,
-                                joined({realAccount(type), p->passwordEdit()->text(), epoch, "phone"}));
-        return;
-    }
-    if (isVesk()) {
-        emit sendReqClientLogin(CReqClientLoginAuthCode83, joined({realAccount(type), p->passwordEdit()->text(), epoch}));
-        return;
-    }
-    closeLoginLock();
-    LOG(INFO) << "m_authCodeType: " << authMode_;
-    if (authMode_ == 2) {
-        const bool kav = Common::customProject() == QLatin1String(PROJECT_KAV);
-        emit sendReqClientLogin(CReqClientAuthCode79,
-                                kav ? joined({realAccount(type), p->passwordEdit()->text(), epoch}) : QString());
-        return;
-    }
-    switch (validateCodeType_) {
-    case 0:
-        setAuthcodeVisible(false);
-        LOG(INFO) << "noting to do, validateCodeType is " << validateCodeType_;
-        setAuthCodeText(PageLoginTabs, false, type);
-        break;
-    case 2:
-        emit sendReqClientLogin(CReqClientLoginPage77, epoch);
-        break;
-    default:
-        setAuthCodeText(PageLoginTabs, false, type);
-        break;
-    }
-}
-
-void ClientLoginDialog::setAuthCodeText(PageIndex pageIndex, bool running, PageLoginType type)
-{
-    if (pageIndex == PageResetPwd) {
-        resetPage_->codeButton()->setEnabled(!running);
-        if (!running) {
-            refreshResetCodeButton();
-        }
-        return;
-    }
-    if (running) {
-        page(type)->codeButton()->setEnabled(false);
-        return;
-    }
-    refreshCodeButton(type);
-}
-
-void ClientLoginDialog::refreshCodeButton(PageLoginType type)
-{
-    if (type != PageLoginAccount && type != PageLoginPhone) {
-        return;
-    }
-    QPushButton* button = page(type)->codeButton();
-    CountDown* countDown = type == PageLoginPhone ? phoneCodeCountDown_ : accountCodeCountDown_;
-    if (countDown->isRunning()) {
-        button->setIcon(QIcon());
-        button->setText(CountDown::runningText(countDown->remaining()));
-        button->setEnabled(false);
-        return;
-    }
-    button->setEnabled(true);
-    const bool image = type == PageLoginPhone ? phoneImageInUse_ : accountImageInUse_;
-    if (image) {
-        const QString path = type == PageLoginPhone ? ImageCode::phoneImagePath() : ImageCode::accountImagePath();
-        button->setText(QString());
-        button->setIcon(QIcon(path));
-        button->setIconSize(button->size());
-        return;
-    }
-    button->setIcon(QIcon());
-    if (type == PageLoginPhone) {
-        button->setText(QStringLiteral("发送验证码"));
-    } else {
-        button->setText(authMode_ == 2 ? QStringLiteral("获取验证码") : QStringLiteral("发送验证码"));
-    }
-}
-
-void ClientLoginDialog::refreshResetCodeButton()
-{
-    QPushButton* button = resetPage_->codeButton();
-    if (resetCodeCountDown_->isRunning()) {
-        button->setText(CountDown::runningText(resetCodeCountDown_->remaining()));
-        button->setEnabled(false);
-    } else {
-        button->setText(QStringLiteral("获取验证码"));
-        button->setEnabled(true);
-    }
-}
-
-void ClientLoginDialog::handleSmsInit(const QString& text, bool isMsgError)
-{
-    if (isMsgError) {
-        setLoginErrorTips(text, PageLoginAccount, kError);
-        authMode_ = 2;
-        setPageLoginStatus(PageLoginAccount, false, false);
-        onBtnLoginAuthcodeClicked(PageLoginAccount);
-        return;
-    }
-    QString phone;
-    // The page goes idle either way: the user types the code and logs in again.
-    setPageLoginStatus(PageLoginAccount, false, false);
-    if (!PolicyAnalyzer::instance()->parseSmsInit(text, phone)) {
-        setLoginErrorTips(QStringLiteral("短信认证初始化结果异常，请重试！"), PageLoginAccount, kError);
-        return;
-    }
-    if (phone.size() == 11) {
-        phone = AccountMask::encryptLastAccount(phone, PageLoginPhone, isVesk());
-    }
-    authMode_ = 2;
-    setAuthcodeVisible(true);
-    refreshCodeButton(PageLoginAccount);
-    setLoginErrorTips(QStringLiteral("短信验证码将发送至手机号码：%1，请点击\"获取验证码\"").arg(phone), PageLoginAccount,
-                      theme());
-}
-
-void ClientLoginDialog::parseLoginAuthCodeResMsg(PageLoginType type, const QString& text)
-{
-    LOG(INFO) << "parseLoginAuthCodeResMsg enter, loginType: " << static_cast<int>(type) << ", "
-              << corvis::maskSecrets(text);
-    const bool vesk = isVesk();
-    const bool image = text == QLatin1String("get ImageCode succ");
-    int seconds = 60;
-    if (type == PageLoginPhone) {
-        if (image) {
-            phoneImageInUse_ = saveBase64Imgae(ImageCode::phoneImagePath());
-        } else if (parseLoginAuthCodeJson(type, text, seconds)) {
-            phoneCodeCountDown_->start(seconds);
-            phonePage_->codeEdit()->setFocus();
-        }
-        refreshCodeButton(type);
-        return;
-    }
-    if (vesk) {
-        authMode_ = 0;
-    }
-    if (image) {
-        authMode_ = 1;
-        if (vesk) {
-            accountImageInUse_ = saveBase64Imgae(ImageCode::accountImagePath());
-        }
-    } else if (parseLoginAuthCodeJson(type, text, seconds)) {
-        accountCodeCountDown_->start(seconds);
-        accountPage_->codeEdit()->setFocus();
-    }
-    refreshCodeButton(type);
-}
-
-bool ClientLoginDialog::parseLoginAuthCodeJson(PageLoginType type, const QString& text, int& seconds)
-{
-    const AuthCodeReply reply = AuthCodeReply::parse(text);
-    if (reply.outcome == AuthCodeReply::StatusError) {
-        LOG(INFO) << "parseLoginAuthCodeJson status:" << reply.status;
-    }
-    if (reply.isError()) {
-        setLoginErrorTips(reply.tip(), type, kError);
-        return false;
-    }
-    seconds = reply.seconds;
-    setLoginErrorTips(reply.tip(), type, theme());
-    return true;
-}
-
-bool ClientLoginDialog::saveBase64Imgae(const QString& path)
-{
-    return ImageCode::saveBase64Imgae(authImage_, path);
-}
-
-void ClientLoginDialog::startFailureLock(int lockPage, int kind, const QString& text)
-{
-    FailureLock*& lock = failureLocks_[lockPage];
-    if (lock != nullptr && lock->isRunning()) {
-        return;
-    }
-    delete lock;
-    lock = new FailureLock(FailureLock::Kind(kind), this);
-    lock->setObjectName(QStringLiteral("failureLock%1").arg(lockPage));
-    if (lockPage == LockReset) {
-        connect(lock, &FailureLock::tipChanged, this, [this](const QString& tip) { setResetErrorTips(tip, true); });
-    } else {
-        const PageLoginType type = lockPage == LockPhone ? PageLoginPhone : PageLoginAccount;
-        connect(lock, &FailureLock::tipChanged, this,
-                [this, type](const QString& tip) { setLoginErrorTips(tip, type, kError); });
-    }
-    lock->start(text);
-}
-
-void ClientLoginDialog::handleCodeCheckFail(const QString& text, PageLoginType type)
-{
-    startFailureLock(type == PageLoginPhone ? LockPhone : LockAccount, FailureLock::LoginFailed, text);
-}
-
-void ClientLoginDialog::handleCodeCheckFail1(const QString& text, PageLoginType type)
-{
-    startFailureLock(type == PageLoginPhone ? LockPhone : LockAccount, FailureLock::LoginLocked, text);
-}
-
-void ClientLoginDialog::handleRestPswCodeCheckFail(const QString& text)
-{
-    startFailureLock(LockReset, FailureLock::ResetFailed, text);
-}
-
-// ---- reset page -----------------------------------------------------------------------------
-
-void ClientLoginDialog::addResetPage()
-{
-    resetPage_->setEditionTexts(isVesk());
-    outer_->setCurrentIndex(PageResetPwd);
-    resetPage_->userEdit()->setFocus();
-}
-
-void ClientLoginDialog::clearResetPage()
-{
-    resetPage_->clearResetPage();
-}
-
-void ClientLoginDialog::setResetErrorTips(const QString& text, bool error)
-{
-    resetPage_->setResetErrorTips(text, error);
-}
-
-void ClientLoginDialog::setPageResetStatus(bool submitting, bool clear)
-{
-    resetPage_->setPageResetStatus(submitting, clear);
-}
-
-bool ClientLoginDialog::resetAuthCodeVaildtyCheck(QString& msg)
-{
-    msg = resetPage_->resetAuthCodeVaildtyCheck(isVesk());
-    return msg.isEmpty();
-}
-
-void ClientLoginDialog::editingFinishedPasswd()
-{
-    resetPage_->editingFinishedPasswd();
-}
-
-void ClientLoginDialog::editingFinishedPasswdRe()
-{
-    resetPage_->editingFinishedPasswdRe();
-}
-
-void ClientLoginDialog::slot_btn_reset_authcode_clicked()
-{
-    QString msg;
-    if (!resetAuthCodeVaildtyCheck(msg)) {
-        setResetErrorTips(msg, true);
-        return;
-    }
-    const QString user = isVesk() ? AccountMask::realValue(resetPage_->userEdit()->text(), lastAccount_,
-                                                           PageLoginAccount, true)
-                                  : resetPage_->userEdit()->text();
-    setAuthCodeText(PageResetPwd, true, PageLoginAccount);
-    LOG(INFO) << "slot_btn_reset_authcode_clicked req:" << hexCode(CReqClientResetAuthCode);
-    emit sendReqClientLogin(CReqClientResetAuthCode,
-                            joined({user, resetPage_->idCardEdit()->text(), resetPage_->passwordEdit()->text(),
-                                    resetPage_->repeatEdit()->text(), getEpochTime()}));
-}
-
-void ClientLoginDialog::slot_btn_reset_clicked()
-{
-    QString msg;
-    if (!resetAuthCodeVaildtyCheck(msg)) {
-        setResetErrorTips(msg, true);
-        return;
-    }
-    if (resetPage_->codeEdit()->text().isEmpty()) {
-        resetPage_->codeEdit()->setFocus();
-        setResetErrorTips(QStringLiteral("验证码不能为空，请重新输入！"), true);
-        return;
-    }
-    if (resetPage_->isSubmitting()) {
-        return;
-    }
-    const QString user = isVesk() ? AccountMask::realValue(resetPage_->userEdit()->text(), lastAccount_,
-                                                           PageLoginAccount, true)
-                                  : resetPage_->userEdit()->text();
-    LOG(INFO) << "slot_btn_reset_clicked req:" << hexCode(CReqClientResetPwd);
-    emit sendReqClientLogin(CReqClientResetPwd,
-                            joined({user, resetPage_->idCardEdit()->text(), resetPage_->passwordEdit()->text(),
-                                    resetPage_->repeatEdit()->text(), getEpochTime(), resetPage_->codeEdit()->text()}));
-    setPageResetStatus(true, false);
-}
-
-void ClientLoginDialog::parseResetAuthCodeResMsg(const QString& text)
-{
-    const AuthCodeReply reply = AuthCodeReply::parse(text);
-    switch (reply.outcome) {
-    case AuthCodeReply::ParseError:
-    case AuthCodeReply::NoResult:
-        setResetErrorTips(reply.tip(), true);
-        break;
-    case AuthCodeReply::Ok:
-        resetCodeCountDown_->start(reply.seconds);
-        if (!reply.phoneFormat.isEmpty() && isVesk()) {
-            if (failureLocks_[LockReset] != nullptr) {
-                failureLocks_[LockReset]->stop();
-            }
-            setResetErrorTips(QStringLiteral("验证码已发送至手机号") + reply.phoneFormat +
-                                  QStringLiteral("绑定的【岚汀】微信公众号"),
-                              false);
-        } else {
-            setResetErrorTips(reply.msg, false);
-        }
-        break;
-    case AuthCodeReply::StatusError:
-        LOG(INFO) << "parseResetAuthCodeResMsg status:" << reply.status;
-        setResetErrorTips(reply.msg, true);
-        if (isVesk() && reply.status == 6634) {
-            handleRestPswCodeCheckFail(reply.msg);
-        }
-        break;
-    }
-    refreshResetCodeButton();
-}
-
-void ClientLoginDialog::parseResetResMsg(const QString& text)
-{
-    const AuthCodeReply reply = AuthCodeReply::parse(text);
-    if (reply.outcome == AuthCodeReply::ParseError) {
-        setResetErrorTips(reply.tip(), true);
-        setPageResetStatus(false, false);
-        return;
-    }
-    if (reply.status == 2000) {
-        const bool vesk = isVesk();
-        if (vesk) {
-            if (failureLocks_[LockReset] != nullptr) {
-                failureLocks_[LockReset]->stop();
-            }
-            accountPage_->accountEdit()->setText(resetPage_->userEdit()->text());
-            accountPage_->passwordEdit()->setText(resetPage_->passwordEdit()->text());
-        }
-        setPageResetStatus(false, true);
-        outer_->setCurrentIndex(PageLoginTabs);
-        setLoginErrorTips(QStringLiteral("重置密码成功，请重新登录"), PageLoginAccount, theme());
-        return;
-    }
-    LOG(INFO) << "parseResetResMsg status:" << reply.status;
-    setResetErrorTips(reply.msg, true);
-    // A lock count-down shows its own text from here on.
-    if (isVesk() && reply.status == 6634) {
-        handleRestPswCodeCheckFail(reply.msg);
-    }
-    setPageResetStatus(false, false);
 }

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "comm/clientreq.h"
+#include "login/loginaction.h"
+#include "login/loginkind.h"
 #include "login/pagelogintype.h"
 #include "login/st_loginlock.h"
+#include "src/PolicyAnalyzer/st_accesscheckresult.h"
 #include "src/PolicyAnalyzer/st_carousel.h"
 #include "src/PolicyAnalyzer/st_systemtitle.h"
 
@@ -23,8 +26,10 @@ class ResetPasswordPage;
 
 // The login surface of the workbench: account and phone tabs (QR and certificate tabs come from
 // their own pages), the password reset page and the logging page shown while a login finishes.
-// It checks what the user typed, sends one login request through UiComm and turns the result
-// into tips, second steps, locks or the jump to the work area. One instance, never destroyed.
+// It checks what the user typed, sends one login request (bodies from LoginRequestBuilder) and
+// applies what LoginResultRules decide for its result: tips, second steps, locks, dialogs or the
+// jump to the work area. One instance, never destroyed. Spread over three files: this one's .cpp
+// (pages, logins and their results), clientlogindialogcodes.cpp and clientlogindialogreset.cpp.
 //
 // Children: "tabWidgetLogin", "stackLogin" (0 login tabs, 1 reset, 2 logging), "stackLoading"
 // (0 loading picture, 1 tabs), "pageAccount", "pagePhone", "pageReset", "pageLogging",
@@ -106,6 +111,8 @@ public:
     int validateCodeType() const { return validateCodeType_; }
     int reminderAccepted() const { return reminderAccepted_; }
     const st_loginLock& loginLock() const;
+    // The phone page for the phone type, else the account page (which also shows the tips of the
+    // QR-code and certificate types, whose pages have no tip line of their own).
     LoginCredentialPage* page(PageLoginType type) const;
     PageLoginType currentLoginType() const;
 
@@ -124,6 +131,11 @@ signals:
     void sendReqClientLogin(ClientReq req, QString text);
     void sendJumpToMain();
     void sendWindowsChange(int change);
+    // The common account dialog on its password page (CommonResult, status 14, 15 or 16) or its
+    // user-information page (ImproveUserInfo, status 26), for the login `req`.
+    void sendShowCommonDialog(LoginAction::Dialog page, int status, ClientReq req);
+    // The access check result was read for its dialog (logging state 3).
+    void sendShowAccessCheckResult(const st_accessCheckResult& result);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -131,19 +143,22 @@ protected:
 private:
     ClientLoginDialog();
     void buildUi();
-    void handleLoginRows(char rows, ClientReq req, const QString& text, bool isMsgError, int substatus,
-                         PageLoginType type);
-    void loginSucceeded();
+    // The result of a login (kinds of LoginKind) through the rules, then applied.
+    void handleLoginResult(LoginKind kind, ClientReq req, const QString& text, bool isMsgError, int substatus);
+    // QR-code and certificate results: one place each until their flows take them over.
+    void handleQrcodeResult(ClientReq req, const QString& text, bool isMsgError, int substatus);
+    void handleCertificateResult(const QString& text, bool isMsgError);
+    void applyAction(const LoginAction& action, LoginKind kind, ClientReq req, const QString& text);
+    void applyResetAction(const ResetAction& action);
+    void applyAfterLogin(LoginKind kind);
     QString loginAuthCodeVaildtyCheck(PageLoginType type);
     QString realAccount(PageLoginType type) const;
-    void handleSmsInit(const QString& text, bool isMsgError);
     void startFailureLock(int page, int kind, const QString& text);
+    void stopResetFailureLock();
     void refreshCodeButton(PageLoginType type);
     void refreshResetCodeButton();
     void askReminder(PageLoginType type, const QString& text);
-    void showCommonResult(int status, ClientReq req);
-    bool isVesk() const;
-    QString theme() const;
+    QString resetUser() const;
 
     int authMode_ = 0;
     int validateCodeType_ = 0;

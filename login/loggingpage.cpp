@@ -1,8 +1,6 @@
 #include "login/loggingpage.h"
 
-#include "app/common.h"
 #include "corviscommon/productpath.h"
-#include "login/loginedition.h"
 #include "src/CustomControl/cusstyle.h"
 
 #include <QLabel>
@@ -29,10 +27,10 @@ LoggingPage::LoggingPage(QWidget* parent) : QWidget(parent)
     layout->addStretch(1);
 }
 
-void LoggingPage::setStatus(int status, const QString& project, bool firstInstall)
+void LoggingPage::setStatus(int status, const corvis::Edition& edition, bool firstInstall)
 {
     status_ = status;
-    const bool vesk = LoginEdition::isVesk(project);
+    const bool vesk = edition.isVesk();
     stop();
     picture_->clear();
     switch (status) {
@@ -44,7 +42,7 @@ void LoggingPage::setStatus(int status, const QString& project, bool firstInstal
         if (vesk) {
             text_->setText(firstInstall ? QStringLiteral("首次创建安全工作台耗时会较长\n请稍等")
                                         : QStringLiteral("正在创建您电脑上的安全工作台"));
-        } else if (project == QLatin1String(PROJECT_KAV)) {
+        } else if (edition.is(corvis::Edition::Id::Kav)) {
             text_->setText(QStringLiteral("正在打开安全空间"));
         } else {
             text_->clear();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "corviscommon/edition.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -15,8 +17,8 @@ class LoggingPage : public QWidget
 public:
     explicit LoggingPage(QWidget* parent = nullptr);
 
-    // `project` chooses texts and pictures; `firstInstall` the vesk text of state 0.
-    void setStatus(int status, const QString& project, bool firstInstall);
+    // The edition chooses texts and pictures; `firstInstall` the vesk text of state 0.
+    void setStatus(int status, const corvis::Edition& edition, bool firstInstall);
     int status() const { return status_; }
     QString text() const;
     // Stops the loading animation.

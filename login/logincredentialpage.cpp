@@ -28,9 +28,11 @@ LoginCredentialPage::LoginCredentialPage(PageLoginType type, QWidget* parent)
     credentials_->setObjectName(QStringLiteral("widgetCredentials"));
     account_ = new CusLineEdit(credentials_);
     account_->setObjectName(QStringLiteral("editAccount"));
+    account_->setAccessibleName(phone ? QStringLiteral("手机号") : QStringLiteral("账号"));
     account_->setPlaceholderText(phone ? QStringLiteral("请输入手机号") : QStringLiteral("请输入账号"));
     password_ = new CusPasswordEdit(credentials_);
     password_->setObjectName(QStringLiteral("editPassword"));
+    password_->setAccessibleName(QStringLiteral("密码"));
     password_->setPlaceholderText(QStringLiteral("请输入密码"));
     auto* credentialLayout = new QVBoxLayout(credentials_);
     credentialLayout->setContentsMargins(0, 0, 0, 0);
@@ -45,11 +47,13 @@ LoginCredentialPage::LoginCredentialPage(PageLoginType type, QWidget* parent)
     codeRow_->setObjectName(QStringLiteral("widgetCode"));
     code_ = new CusLineEdit(codeRow_);
     code_->setObjectName(QStringLiteral("editAuthCode"));
+    code_->setAccessibleName(QStringLiteral("验证码"));
     code_->setPlaceholderText(QStringLiteral("请输入验证码"));
     code_->setFixedHeight(40);
     code_->setStyleSheet(QString::fromLatin1(kEditStyle));
     codeButton_ = new QPushButton(QStringLiteral("发送验证码"), codeRow_);
     codeButton_->setObjectName(QStringLiteral("btnAuthCode"));
+    codeButton_->setAccessibleName(QStringLiteral("发送验证码"));
     codeButton_->setFixedSize(110, 40);
     codeButton_->setCursor(Qt::PointingHandCursor);
     auto* codeLayout = new QHBoxLayout(codeRow_);
@@ -61,6 +65,7 @@ LoginCredentialPage::LoginCredentialPage(PageLoginType type, QWidget* parent)
     bindRow_->setObjectName(QStringLiteral("widgetBind"));
     bind_ = new QCheckBox(QStringLiteral("绑定此设备"), bindRow_);
     bind_->setObjectName(QStringLiteral("switchBindDev"));
+    bind_->setAccessibleName(QStringLiteral("绑定此设备"));
     auto* note = new QLabel(QStringLiteral("*信任并绑定设备后可无需验证码"), bindRow_);
     note->setObjectName(QStringLiteral("labelBindNote"));
     note->setStyleSheet(QStringLiteral("color: %1; font-size: 12px;").arg(QLatin1String(cusstyle::kTextMuted)));
@@ -71,8 +76,10 @@ LoginCredentialPage::LoginCredentialPage(PageLoginType type, QWidget* parent)
 
     remember_ = new QCheckBox(phone ? QStringLiteral("记住手机号") : QStringLiteral("记住账号"), this);
     remember_->setObjectName(QStringLiteral("checkRemember"));
+    remember_->setAccessibleName(remember_->text());
     reset_ = new QLabel(this);
     reset_->setObjectName(QStringLiteral("linkResetPwd"));
+    reset_->setAccessibleName(QStringLiteral("重置密码"));
     reset_->setTextFormat(Qt::RichText);
     reset_->setText(QStringLiteral("<a href=\"reset\" style=\"color:%1; text-decoration:none;\">重置密码</a>").arg(theme_));
     reset_->setCursor(Qt::PointingHandCursor);
@@ -83,6 +90,7 @@ LoginCredentialPage::LoginCredentialPage(PageLoginType type, QWidget* parent)
 
     login_ = new QPushButton(loginText(), this);
     login_->setObjectName(QStringLiteral("btnLogin"));
+    login_->setAccessibleName(QStringLiteral("登录"));
     login_->setFixedHeight(42);
     login_->setCursor(Qt::PointingHandCursor);
     tip_ = new CusTipLabel(this);

@@ -1,31 +1,24 @@
 #include "login/loginedition.h"
 
-#include "app/common.h"
-
 namespace LoginEdition {
 
-bool isVesk(const QString& project)
+QString themeColor(const corvis::Edition& edition)
 {
-    return project == QLatin1String(PROJECT_VESK_UOS) || project == QLatin1String(PROJECT_VESK_KYLIN);
-}
-
-QString themeColor(const QString& project)
-{
-    if (isVesk(project)) {
+    if (edition.isVesk()) {
         return QStringLiteral("#4AB793");
     }
-    if (project == QLatin1String(PROJECT_KAV)) {
+    if (edition.is(corvis::Edition::Id::Kav)) {
         return QStringLiteral("#D70A2A");
     }
     return QStringLiteral("#1AA9FF");
 }
 
-QString themeHoverColor(const QString& project)
+QString themeHoverColor(const corvis::Edition& edition)
 {
-    if (isVesk(project)) {
+    if (edition.isVesk()) {
         return QStringLiteral("#3A8783");
     }
-    if (project == QLatin1String(PROJECT_KAV)) {
+    if (edition.is(corvis::Edition::Id::Kav)) {
         return QStringLiteral("#A3031E");
     }
     return QStringLiteral("#1A89FF");

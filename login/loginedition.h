@@ -1,15 +1,15 @@
 #pragma once
 
+#include "corviscommon/edition.h"
+
 #include <QString>
 
-// Edition-dependent choices of the login pages.
+// Colours of the login pages by edition.
 namespace LoginEdition {
 
-// True for the two vesk editions.
-bool isVesk(const QString& project);
 // Informational tips and the idle login button.
-QString themeColor(const QString& project);
-QString themeHoverColor(const QString& project);
+QString themeColor(const corvis::Edition& edition);
+QString themeHoverColor(const corvis::Edition& edition);
 // Error tips in every edition.
 inline QString errorColor() { return QStringLiteral("#D8424E"); }
 // Neutral hints.

@@ -27,25 +27,32 @@ ResetPasswordPage::ResetPasswordPage(QWidget* parent)
     title->setStyleSheet(QStringLiteral("font-size: 18px; color: %1;").arg(QLatin1String(cusstyle::kTitle)));
     user_ = new CusLineEdit(this);
     user_->setObjectName(QStringLiteral("editResetUser"));
+    user_->setAccessibleName(QStringLiteral("柜员号"));
     idCard_ = new CusLineEdit(this);
     idCard_->setObjectName(QStringLiteral("editIdCard"));
+    idCard_->setAccessibleName(QStringLiteral("身份证号码"));
     idCard_->setPlaceholderText(QStringLiteral("请输入身份证号码"));
     password_ = new CusPasswordEdit(this);
     password_->setObjectName(QStringLiteral("editNewPwd"));
+    password_->setAccessibleName(QStringLiteral("新密码"));
     password_->setPlaceholderText(QStringLiteral("请输入新密码(包含大小写、数字和字符)"));
     repeat_ = new CusPasswordEdit(this);
     repeat_->setObjectName(QStringLiteral("editNewPwdRe"));
+    repeat_->setAccessibleName(QStringLiteral("确认新密码"));
     auto* rule = new QLabel(QStringLiteral("密码包含大写,小写,数字和字符的三种及以上"), this);
     rule->setObjectName(QStringLiteral("labelPwdRule"));
     rule->setStyleSheet(QStringLiteral("color: %1; font-size: 12px;").arg(QLatin1String(cusstyle::kTextMuted)));
     code_ = new CusLineEdit(this);
     code_->setObjectName(QStringLiteral("editResetCode"));
+    code_->setAccessibleName(QStringLiteral("重置验证码"));
     code_->setPlaceholderText(QStringLiteral("请输入验证码"));
     codeButton_ = new QPushButton(QStringLiteral("获取验证码"), this);
     codeButton_->setObjectName(QStringLiteral("btnResetCode"));
+    codeButton_->setAccessibleName(QStringLiteral("获取重置验证码"));
     codeButton_->setFixedSize(110, 36);
     submit_ = new QPushButton(QStringLiteral("提    交"), this);
     submit_->setObjectName(QStringLiteral("btnResetSubmit"));
+    submit_->setAccessibleName(QStringLiteral("提交"));
     submit_->setFixedHeight(40);
     tip_ = new CusTipLabel(this);
     tip_->setObjectName(QStringLiteral("labelResetTip"));
@@ -53,6 +60,7 @@ ResetPasswordPage::ResetPasswordPage(QWidget* parent)
     tip_->setAlignment(Qt::AlignCenter);
     back_ = new QLabel(this);
     back_->setObjectName(QStringLiteral("linkBackLogin"));
+    back_->setAccessibleName(QStringLiteral("返回登录页"));
     back_->setTextFormat(Qt::RichText);
 
     auto* layout = new QVBoxLayout(this);
@@ -84,12 +92,13 @@ ResetPasswordPage::ResetPasswordPage(QWidget* parent)
     connect(back_, &QLabel::linkActivated, this, &ResetPasswordPage::backClicked);
     connect(password_, &QLineEdit::editingFinished, this, &ResetPasswordPage::editingFinishedPasswd);
     connect(repeat_, &QLineEdit::editingFinished, this, &ResetPasswordPage::editingFinishedPasswdRe);
-    setEditionTexts(false);
+    setEditionTexts(corvis::Edition());
     applyStyles();
 }
 
-void ResetPasswordPage::setEditionTexts(bool vesk)
+void ResetPasswordPage::setEditionTexts(const corvis::Edition& edition)
 {
+    const bool vesk = edition.isVesk();
     user_->setPlaceholderText(vesk ? QStringLiteral("请输入手机号/柜员号") : QStringLiteral("请输入柜员号"));
     repeat_->setPlaceholderText(vesk ? QStringLiteral("请再次输入新密码(包含大小写、数字和字符)")
                                      : QStringLiteral("请再次输入新密码"));
@@ -117,7 +126,7 @@ void ResetPasswordPage::applyStyles()
                                    .arg(theme_));
 }
 
-QString ResetPasswordPage::resetAuthCodeVaildtyCheck(bool vesk)
+QString ResetPasswordPage::resetAuthCodeVaildtyCheck(const corvis::Edition& edition)
 {
     struct Check {
         QLineEdit* edit;
@@ -142,7 +151,7 @@ QString ResetPasswordPage::resetAuthCodeVaildtyCheck(bool vesk)
             return check.message;
         }
     }
-    if (vesk && !PasswordRules::isPasswordLegal(repeat, legalMsg)) {
+    if (edition.isVesk() && !PasswordRules::isPasswordLegal(repeat, legalMsg)) {
         repeat_->setFocus();
         return legalMsg;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "corviscommon/edition.h"
+
 #include <QWidget>
 
 class CusLineEdit;
@@ -30,8 +32,8 @@ public:
     CusTipLabel* tipLabel() const { return tip_; }
 
     // Checks the fields in order; the first failure gets the focus and its message is returned.
-    // `vesk` adds the full legality check of the repeated password.
-    QString resetAuthCodeVaildtyCheck(bool vesk);
+    // The vesk editions add the full legality check of the repeated password.
+    QString resetAuthCodeVaildtyCheck(const corvis::Edition& edition);
     // Submitting: "提交中，请稍后..." and disabled; otherwise "提    交".
     void setPageResetStatus(bool submitting, bool clear);
     bool isSubmitting() const { return submitting_; }
@@ -39,7 +41,7 @@ public:
     void setResetErrorTips(const QString& text, bool error);
     void setThemeColours(const QString& theme, const QString& hover);
     // Placeholders that differ by edition.
-    void setEditionTexts(bool vesk);
+    void setEditionTexts(const corvis::Edition& edition);
 
 public slots:
     void editingFinishedPasswd();

@@ -1,6 +1,6 @@
 #pragma once
 
-// Codes of the error lines written through Common::errorMsg ("Error Code: 0x1020, ...").
+// Codes of the error lines written through corvis::errorMsg ("Error Code: 0x1020, ...").
 // Each document reader owns a small block; the values are what support staff look up in the
 // logs, so they never change.
 enum ErrorCode {

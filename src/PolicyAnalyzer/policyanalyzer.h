@@ -11,7 +11,7 @@
 #include "src/PolicyAnalyzer/st_inform.h"
 #include "src/PolicyAnalyzer/st_loginaudititem.h"
 #include "src/PolicyAnalyzer/st_netmode.h"
-#include "src/PolicyAnalyzer/st_operationenv.h"
+#include "corviscommon/st_operationenv.h"
 #include "src/PolicyAnalyzer/st_qrcodeinfo.h"
 #include "src/PolicyAnalyzer/st_resource.h"
 #include "src/PolicyAnalyzer/st_systemtitle.h"
@@ -27,7 +27,7 @@
 // ini/) into the records the pages show. Stateless: every call reads its source afresh.
 //
 // Every reader logs "FUNC(name) enter" and, on success, "FUNC(name) exit"; failures are logged
-// as error lines (Common::errorMsg) with the reader's codes and end in `false`. A missing file is
+// as error lines (corvis::errorMsg) with the reader's codes and end in `false`. A missing file is
 // logged at INFO, everything else at ERROR. What a reader leaves in its output after a failure is
 // part of its contract and noted with it.
 class PolicyAnalyzer : public QObject

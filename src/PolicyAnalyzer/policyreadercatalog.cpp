@@ -1,8 +1,10 @@
 #include "src/PolicyAnalyzer/policyreadercatalog.h"
 
+#include "corviscommon/productpaths.h"
 
 namespace {
 
+namespace rel = corvis::paths::rel;
 using Secrets = PolicyRecordJson::Secrets;
 
 QJsonObject outcome(bool ok, const QJsonValue& record)
@@ -51,41 +53,41 @@ QVector<PolicyReaderEntry> makeCatalog()
 
     all.append(textReader("parseResRemindInfo", "reply of the operation-environment query",
                           &PolicyAnalyzer::parseResRemindInfo));
-    all.append(fileReader("readAccessResult", "ini/accessCheckResult.json", &PolicyAnalyzer::readAccessResult));
-    all.append(fileReader("readDynamicResult", "ini/dynamicAuthResult.json", &PolicyAnalyzer::readDynamicResult));
-    all.append({QStringLiteral("parseDynamicStopApp"), false, QStringLiteral("ini/dynamicAuthResponse.json"),
-                {QStringLiteral("ini/dynamicAuthResponse.json")}, [](const QString&, Secrets) {
+    all.append(fileReader("readAccessResult", rel::kAccessCheckResultJson, &PolicyAnalyzer::readAccessResult));
+    all.append(fileReader("readDynamicResult", rel::kDynamicAuthResultJson, &PolicyAnalyzer::readDynamicResult));
+    all.append({QStringLiteral("parseDynamicStopApp"), false, QLatin1String(rel::kDynamicAuthResponseJson),
+                {QLatin1String(rel::kDynamicAuthResponseJson)}, [](const QString&, Secrets) {
                     QStringList ids;
                     const bool ok = PolicyAnalyzer::instance()->parseDynamicStopApp(ids);
                     return outcome(ok, QJsonObject{{"appIds", PolicyRecordJson::toJson(ids)}});
                 }});
-    all.append({QStringLiteral("parseDynamicAuthAgainType"), false, QStringLiteral("ini/dynamicAuthResponse.json"),
-                {QStringLiteral("ini/dynamicAuthResponse.json")}, [](const QString&, Secrets) {
+    all.append({QStringLiteral("parseDynamicAuthAgainType"), false, QLatin1String(rel::kDynamicAuthResponseJson),
+                {QLatin1String(rel::kDynamicAuthResponseJson)}, [](const QString&, Secrets) {
                     AuthAgainType type = AuthAgainPwd;
                     const bool ok = PolicyAnalyzer::instance()->parseDynamicAuthAgainType(type);
                     return outcome(ok, QJsonObject{{"type", PolicyRecordJson::toJson(type)}});
                 }});
-    all.append({QStringLiteral("parseDynamicAuthTips"), false, QStringLiteral("ini/dynamicAuthResponse.json"),
-                {QStringLiteral("ini/dynamicAuthResponse.json")}, [](const QString&, Secrets) {
+    all.append({QStringLiteral("parseDynamicAuthTips"), false, QLatin1String(rel::kDynamicAuthResponseJson),
+                {QLatin1String(rel::kDynamicAuthResponseJson)}, [](const QString&, Secrets) {
                     QString tips;
                     const bool ok = PolicyAnalyzer::instance()->parseDynamicAuthTips(tips);
                     return outcome(ok, QJsonObject{{"tips", tips}});
                 }});
 
-    PolicyReaderEntry appList = fileReader("readAppList", "ini/appList.json", &PolicyAnalyzer::readAppList);
-    appList.source = QStringLiteral("ini/appList.json (vesk editions: ini/resource.json)");
-    appList.files.append(QStringLiteral("ini/resource.json"));
+    PolicyReaderEntry appList = fileReader("readAppList", rel::kAppListJson, &PolicyAnalyzer::readAppList);
+    appList.source = QStringLiteral("%1 (vesk editions: %2)").arg(QLatin1String(rel::kAppListJson), QLatin1String(rel::kResourceJson));
+    appList.files.append(QLatin1String(rel::kResourceJson));
     all.append(appList);
-    all.append({QStringLiteral("readAppApplyList"), false, QStringLiteral("ini/appApplyList.json"),
-                {QStringLiteral("ini/appApplyList.json")}, [](const QString&, Secrets) {
+    all.append({QStringLiteral("readAppApplyList"), false, QLatin1String(rel::kAppApplyListJson),
+                {QLatin1String(rel::kAppApplyListJson)}, [](const QString&, Secrets) {
                     QList<st_resource> list;
                     QString applyTip;
                     const bool ok = PolicyAnalyzer::instance()->readAppApplyList(list, applyTip);
                     return outcome(ok, QJsonObject{{"resources", PolicyRecordJson::toJson(list)}, {"applyTip", applyTip}});
                 }});
-    all.append(fileReader("readAppCat", "ini/appCat.json", &PolicyAnalyzer::readAppCat));
-    all.append(fileReader("readPolicyGetNetmode", "sandbox/ini/policy.json", &PolicyAnalyzer::readPolicyGetNetmode));
-    all.append(fileReader("parseKavItsm", "ini/resource.json", &PolicyAnalyzer::parseKavItsm));
+    all.append(fileReader("readAppCat", rel::kAppCatJson, &PolicyAnalyzer::readAppCat));
+    all.append(fileReader("readPolicyGetNetmode", rel::kSandboxPolicyJson, &PolicyAnalyzer::readPolicyGetNetmode));
+    all.append(fileReader("parseKavItsm", rel::kResourceJson, &PolicyAnalyzer::parseKavItsm));
     all.append({QStringLiteral("parseAppApply"), true, QStringLiteral("reply of an application request"), {},
                 [](const QString& text, Secrets) {
                     QList<QString> ids;
@@ -95,10 +97,10 @@ QVector<PolicyReaderEntry> makeCatalog()
     all.append(textReader("parseApproveRecords", "reply of an approval-record query",
                           &PolicyAnalyzer::parseApproveRecords));
 
-    all.append(fileReader("parseSystemTitle", "ini/systemTitle.json", &PolicyAnalyzer::parseSystemTitle));
-    all.append(fileReader("parseCarousel", "ini/carousel.json", &PolicyAnalyzer::parseCarousel));
-    all.append({QStringLiteral("readVeskAuthImage"), false, QStringLiteral("ini/veskAuthImage.json"),
-                {QStringLiteral("ini/veskAuthImage.json")}, [](const QString&, Secrets) {
+    all.append(fileReader("parseSystemTitle", rel::kSystemTitleJson, &PolicyAnalyzer::parseSystemTitle));
+    all.append(fileReader("parseCarousel", rel::kCarouselJson, &PolicyAnalyzer::parseCarousel));
+    all.append({QStringLiteral("readVeskAuthImage"), false, QLatin1String(rel::kVeskAuthImageJson),
+                {QLatin1String(rel::kVeskAuthImageJson)}, [](const QString&, Secrets) {
                     QString image;
                     const bool ok = PolicyAnalyzer::instance()->readVeskAuthImage(image);
                     return outcome(ok, QJsonObject{{"image", image}});
@@ -136,15 +138,15 @@ QVector<PolicyReaderEntry> makeCatalog()
     using DeviceList = bool (PolicyAnalyzer::*)(QList<st_bindingDevice>&);
     using CardList = bool (PolicyAnalyzer::*)(QList<SDeviceBindInfo>&);
     using BindList = bool (PolicyAnalyzer::*)(st_deviceBindList&);
-    all.append(fileReader("readDeviceBindInfo", "ini/devicebind.json",
+    all.append(fileReader("readDeviceBindInfo", rel::kDeviceBindJson,
                           static_cast<DeviceList>(&PolicyAnalyzer::readDeviceBindInfo)));
-    all.append(fileReader("readDeviceBindInfo:SDeviceBindInfo", "ini/devicebind.json",
+    all.append(fileReader("readDeviceBindInfo:SDeviceBindInfo", rel::kDeviceBindJson,
                           static_cast<CardList>(&PolicyAnalyzer::readDeviceBindInfo)));
-    all.append(fileReader("readDeviceBindInfo:st_deviceBindList", "ini/devicebind.json",
+    all.append(fileReader("readDeviceBindInfo:st_deviceBindList", rel::kDeviceBindJson,
                           static_cast<BindList>(&PolicyAnalyzer::readDeviceBindInfo)));
-    all.append(fileReader("readLoginAudit", "ini/loginAudit.json", &PolicyAnalyzer::readLoginAudit));
-    all.append(fileReader("readInformList", "ini/informList.json", &PolicyAnalyzer::readInformList));
-    all.append(fileReader("readInformListForVesk", "ini/vesk_informList.json", &PolicyAnalyzer::readInformListForVesk));
+    all.append(fileReader("readLoginAudit", rel::kLoginAuditJson, &PolicyAnalyzer::readLoginAudit));
+    all.append(fileReader("readInformList", rel::kInformListJson, &PolicyAnalyzer::readInformList));
+    all.append(fileReader("readInformListForVesk", rel::kVeskInformListJson, &PolicyAnalyzer::readInformListForVesk));
     return all;
 }
 

@@ -35,6 +35,7 @@ void DialogAppFor::setCurrentIndex(int index)
 void DialogAppFor::handleAppApproveRecords(bool ok, const QString& text)
 {
     logNotBuilt("DialogAppFor::handleAppApproveRecords", QStringLiteral("ok: %1, size: %2").arg(ok).arg(text.size()));
+    emit appApproveRecordsReceived(ok, text);
 }
 
 void DialogAppFor::closeEvent(QCloseEvent* event)

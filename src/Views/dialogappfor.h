@@ -28,6 +28,10 @@ public:
     // The client service's answer to the application record query (118).
     void handleAppApproveRecords(bool ok, const QString& text);
 
+signals:
+    // The records answer, once shown (also what tests watch the routing by).
+    void appApproveRecordsReceived(bool ok, const QString& text);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

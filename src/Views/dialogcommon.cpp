@@ -1,6 +1,7 @@
 #include "src/Views/dialogcommon.h"
 
 #include "corviscommon/logging.h"
+#include "corviscommon/secretmask.h"
 #include "src/Views/notbuilt.h"
 
 DialogCommon* DialogCommon::instance()
@@ -23,8 +24,9 @@ void DialogCommon::showWindow(PageCommonDialogIndex page, cs_ret_status status, 
 
 void DialogCommon::handleReqClientResult(ClientReq req, const QString& text, bool isMsgError)
 {
-    LOG(INFO) << "FUNC(handleReqClientResult) reqType: " << hexCode(req) << ", msg:" << text << ", isMsgError:" << isMsgError;
+    LOG(INFO) << "FUNC(handleReqClientResult) reqType: " << hexCode(req) << ", msg:" << corvis::logSafe(text) << ", isMsgError:" << isMsgError;
     logNotBuilt("DialogCommon::handleReqClientResult");
+    emit resultReceived(req, text, isMsgError);
 }
 
 void DialogCommon::hideAndClearData()

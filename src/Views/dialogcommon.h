@@ -37,6 +37,8 @@ signals:
     void sendSetPersonalCenterPhone(QString phone);
     void sendRecoverLoginBtn(ClientReq req);
     void sendJumpToMain();
+    // A result handed to this dialog, once it has applied it (also what tests watch the routing by).
+    void resultReceived(ClientReq req, const QString& text, bool failed);
 
 private:
     int page_ = PageDialogModifyPwd;

@@ -84,7 +84,7 @@ void DialogInform::startRead()
     reading_ = true;
     readAgain_ = false;
     const quint64 generation = generation_;
-    const bool vesk = Common::isVeskProject();
+    const bool vesk = Common::edition().isVesk();
     PolicyAnalyzer* analyzer = PolicyAnalyzer::instance();
     QPointer<DialogInform> self(this);
     QThreadPool::globalInstance()->start([self, generation, vesk, analyzer]() {

@@ -23,6 +23,7 @@ void DialogPersonalCenter::updateLoginAudit()
 {
     LOG(INFO) << "DialogPersonalCenter::updateLoginAudit";
     logNotBuilt("DialogPersonalCenter::updateLoginAudit");
+    emit loginAuditUpdated();
 }
 
 void DialogPersonalCenter::exitClear()

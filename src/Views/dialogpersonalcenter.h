@@ -19,6 +19,10 @@ public:
     // Logout: hides this dialog and its account dialog.
     void exitClear();
 
+signals:
+    // The login history was read again (also what tests watch the routing by).
+    void loginAuditUpdated();
+
 private:
     DialogCommon* dialogCommon_ = nullptr;
 };

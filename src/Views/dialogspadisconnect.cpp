@@ -32,9 +32,9 @@ DialogSPADisconnect::DialogSPADisconnect() : CustomDialog(nullptr)
     go->setFixedSize(100, 32);
     QString colour = QStringLiteral("#47A2F1");
     int radius = 2;
-    if (Common::isProject(PROJECT_KAV)) {
+    if (Common::edition().is(corvis::Edition::Id::Kav)) {
         colour = QStringLiteral("#E4425B");
-    } else if (Common::isVeskProject()) {
+    } else if (Common::edition().isVesk()) {
         colour = QStringLiteral("rgba(74,183,147,1)");
         radius = 4;
     }

@@ -1,29 +1,7 @@
-#include "src/Views/mainwindow.h"
+// MainWindow: construction, showing and hiding, navigation. The routing of results, pushed
+// messages and the login state live beside it (mainwindow_p.h).
 
-#include "app/common.h"
-#include "comm/cs_ret_status.h"
-#include "comm/serverdeal.h"
-#include "comm/uicomm.h"
-#include "comm/unixserver.h"
-#include "corviscommon/downloadstore.h"
-#include "corviscommon/logging.h"
-#include "corviscommon/secretmask.h"
-#include "corviscommon/productpath.h"
-#include "login/clientlogindialog.h"
-#include "src/PolicyAnalyzer/policyanalyzer.h"
-#include "src/Views/dialogappfor.h"
-#include "src/Views/dialogcommon.h"
-#include "src/Views/dialoginform.h"
-#include "src/Views/dialogpersonalcenter.h"
-#include "src/Views/dialogspadisconnect.h"
-#include "src/Views/pagedeviceinfo.h"
-#include "src/Views/pagedynamicauth.h"
-#include "src/Views/pageportal.h"
-#include "src/Views/pagesandbox.h"
-#include "src/Views/pagespa.h"
-#include "src/Views/pageversioncheck.h"
-#include "src/Views/viewleft.h"
-#include "src/Views/viewtop.h"
+#include "src/Views/mainwindow_p.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -34,49 +12,12 @@
 #include <QSystemTrayIcon>
 #include <QThread>
 
+using corvis::Edition;
+using namespace mainwindowdetail;
+
 namespace {
 
 int g_trayWaitAttempts = 30;
-
-const QString kConnectError = QStringLiteral("__CONNECT_ERROR__");
-const QString kRestartMessage = QStringLiteral("安全工作台启动异常，请重启电脑后重试！");
-
-// Results the login dialog interprets itself.
-bool isLoginResult(int req)
-{
-    return (req >= CReqClientLogin65 && req <= CReqClientLogin74) || (req >= CReqClientLogin76 && req <= CReqClientLogin80)
-           || (req >= CReqClientLogin82 && req <= CReqClientLogin86) || req == CReqClient114
-           || req == CReqClientVeskCheckCertificate;
-}
-
-// Client-service results routed by onReqClientResult.
-bool isRoutedClientResult(int req)
-{
-    switch (req) {
-    case CReqClientUserBind:
-    case CReqClientQuerySystemTitle:
-    case CReqClientModifyPwd:
-    case CReqClientVeskUnbindDev:
-    case CReqClientGetCarousel:
-    case CReqClientOperationEnv:
-    case CReqClientResource99:
-    case CReqClientPortalRefresh116:
-    case CReqClientApplyCommit:
-    case CReqClientAppforCombobox:
-    case CReqClientOauthResetAuthCode:
-    case CReqClientOauthResetCommit:
-    case CReqClientImproveUserInfo:
-        return true;
-    default:
-        return req >= CReqClientPortalRefresh101 && req <= CReqClientBind;
-    }
-}
-
-// A client-service request from the main window; results come back through onCommMsg.
-void requestClient(ClientReq req, const QString& body = QString())
-{
-    UiComm::instance()->apiCorvisclientCommon(req, body, true);
-}
 
 }  // namespace
 
@@ -93,10 +34,15 @@ MainWindow* MainWindow::instance()
 
 QList<MainLeftItem> MainWindow::leftItems(const QString& project)
 {
-    const bool vesk = project == QLatin1String(PROJECT_VESK_UOS) || project == QLatin1String(PROJECT_VESK_KYLIN);
-    const bool kav = project == QLatin1String(PROJECT_KAV);
+    return leftItems(corvis::Edition::fromProject(project));
+}
+
+QList<MainLeftItem> MainWindow::leftItems(const corvis::Edition& edition)
+{
+    const bool vesk = edition.isVesk();
+    const bool kav = edition.is(Edition::Id::Kav);
     const auto veskIcon = [](const char* name) {
-        return corvis::installPathQ(QStringLiteral("resource/vesk/clientmain/") + QLatin1String(name));
+        return corvis::paths::resource(QStringLiteral("vesk/clientmain/") + QLatin1String(name));
     };
     QList<MainLeftItem> items;
     if (!vesk) {
@@ -179,10 +125,10 @@ void MainWindow::waitForSystemTray()
 
 void MainWindow::setIcon()
 {
-    const QString logo = corvis::installPathQ(QStringLiteral("resource/logo.png"));
+    const QString logo = corvis::paths::logo();
     if (QFileInfo::exists(logo)) {
         setWindowIcon(QIcon(logo));
-    } else if (Common::isVeskProject()) {
+    } else if (Common::edition().isVesk()) {
         setWindowIcon(QIcon(QStringLiteral(":/resource/vesk/logo.png")));
     } else {
         setWindowIcon(QIcon(QStringLiteral(":/resources/Img/corvislogo.png")));
@@ -218,7 +164,7 @@ void MainWindow::init()
     addLeftItems();
 
     connect(UiComm::instance(), &UiComm::sendCommMsg, this, &MainWindow::onCommMsg);
-    server_ = new UnixServer(corvis::productPathQ(QStringLiteral("/tmp/.corvisbench.us")), this);
+    server_ = new UnixServer(corvis::paths::pushSocket(), this);
     // Deaf to every push until the socket path is ours again: the user must know.
     connect(server_, &UnixServer::listenFailed, this, [this]() { showTrayMessage(kRestartMessage); });
     server_->start(QThread::InheritPriority);
@@ -234,7 +180,7 @@ void MainWindow::init()
 
 void MainWindow::addLeftItems()
 {
-    const QList<MainLeftItem> items = leftItems(Common::customProject());
+    const QList<MainLeftItem> items = leftItems(Common::edition());
     for (const MainLeftItem& item : items) {
         QWidget* page = nullptr;
         switch (item.index) {
@@ -258,9 +204,9 @@ void MainWindow::addLeftItems()
         workStack_->addWidget(page);
         leftOrder_.append(item.index);
     }
-    if (Common::isProject(PROJECT_KAV)) {
+    if (Common::edition().is(Edition::Id::Kav)) {
         viewLeft_->setThemeColor(QStringLiteral("#D70A2A"));
-    } else if (Common::isVeskProject()) {
+    } else if (Common::edition().isVesk()) {
         viewLeft_->setThemeColor(QStringLiteral("#4AB793"));
     }
     // Shown once the service reports sandboxes and an active dynamic authorization.
@@ -275,6 +221,12 @@ void MainWindow::connectPages()
             [](ClientReq req, const QString& text) { UiComm::instance()->apiCorvisclientCommon(req, text, true); });
     connect(login_, &ClientLoginDialog::sendJumpToMain, this, &MainWindow::onJumpToMain);
     connect(login_, &ClientLoginDialog::sendWindowsChange, this, &MainWindow::onWindows);
+    connect(login_, &ClientLoginDialog::sendShowCommonDialog, this,
+            [](LoginAction::Dialog page, int status, ClientReq req) {
+                DialogCommon::instance()->showWindow(
+                    page == LoginAction::Dialog::ImproveUserInfo ? PageDialogImproveUserInfo : PageDialogModifyPwd,
+                    cs_ret_status(status), req);
+            });
     connect(spa_, &PageSPA::sendSPALoginSucc, this, &MainWindow::onSPALoginSucc);
     connect(spa_, &PageSPA::sendWindowsChange, this, &MainWindow::onWindows);
     connect(DialogSPADisconnect::instance(), &DialogSPADisconnect::sendTriggerRedoSPA, this, &MainWindow::onTriggerRedoSPA);
@@ -307,7 +259,7 @@ void MainWindow::show(int index)
     raise();
     activateWindow();
     // tirrowa knocks at once when the SPA page comes up, once per SPA round.
-    if (index == PageMainSpa && Common::isProject(PROJECT_TIRROWA) && !spaTriggered_) {
+    if (index == PageMainSpa && Common::edition().is(Edition::Id::TirrowaUosX86) && !spaTriggered_) {
         spaTriggered_ = true;
         spa_->slot_btn_common_login_clicked();
     }
@@ -324,7 +276,7 @@ void MainWindow::showWindow()
     if (wasHidden) {
         querySystemTitle();
     }
-    if (Common::isProject(PROJECT_ROLQ)) {
+    if (Common::edition().is(Edition::Id::Rolq)) {
         UiComm::instance()->apiCorviswebCommon(CReqWebShow, QString());
     }
     showNormal();
@@ -341,7 +293,7 @@ void MainWindow::closeWindow()
 {
     server_->stop();
     server_->wait();
-    if (Common::isProject(PROJECT_ROLQ)) {
+    if (Common::edition().is(Edition::Id::Rolq)) {
         UiComm::instance()->apiCorviswebCommon(CReqWebClose, QString());
     }
     LOG(INFO) << "corvisbench will quit";
@@ -425,617 +377,6 @@ void MainWindow::onJumpToMain()
     if (viewLeft_->count() > 0) {
         viewLeft_->setCurrentIndex(0);
     }
-}
-
-// ---------------------------------------------------------------------------------------------
-// Request results
-
-void MainWindow::onCommMsg(ClientReq req, QString resMsg, QString extra, bool failed)
-{
-    if (req == CReqDaemonSandbox) {
-        LOG(INFO) << QStringLiteral("get message from corvisdaemon, reqType: %1, resMsg: %2").arg(hexCode(req), resMsg);
-        return;
-    }
-    if (req == CReqUpdate39 || req == CReqUpdate40) {
-        LOG(INFO) << QStringLiteral("get message from corvisupdatesrv, reqType: %1, resMsg: %2").arg(hexCode(req), resMsg);
-        // The tray shows the text to the user: never the internal marker of a missing service.
-        showTrayMessage(resMsg == kConnectError ? kRestartMessage : resMsg);
-        if (req == CReqUpdate39) {
-            versionCheck_->changeCheckVersionBtnStatus(true);
-        } else {
-            versionCheck_->changeBackVersionBtnStatus(true);
-            login_->changeBackVersionBtnStatus(true);
-        }
-        return;
-    }
-    if (req == CReqTray33) {
-        if (failed) {
-            LOG(WARNING) << "server error, cannot connect to corvistray！";
-        }
-        return;
-    }
-    const bool loginResult = isLoginResult(req);
-    if (!loginResult && !isRoutedClientResult(req)) {
-        return;
-    }
-    LOG(INFO) << QStringLiteral("get message from corvisclient, reqType: %1, resMsg: %2").arg(hexCode(req), corvis::maskSecrets(resMsg));
-    QString text = resMsg;
-    int substatus = extra.toInt();
-    if (text == kConnectError) {
-        text = kRestartMessage;
-        substatus = 0;
-    }
-    if (loginResult) {
-        emit sendClientLoginResult(req, text, failed, substatus);
-    } else {
-        onReqClientResult(req, text, failed);
-    }
-}
-
-void MainWindow::onReqClientResult(ClientReq req, QString text, bool failed)
-{
-    switch (req) {
-    case CReqClientUserBind:
-        if (failed) {
-            LOG(INFO) << "CReqClientUserBind Error!";
-            break;
-        }
-        bindMaxNum_ = text.trimmed().toInt();
-        // The vesk editions show the bound devices as cards only.
-        if (!Common::isVeskProject()) {
-            deviceInfo_->updateBindlingDevice();
-        }
-        deviceInfo_->updateBindState(bindMaxNum_);
-        break;
-    case CReqClientQuerySystemTitle:
-        onSystemTitleResult(failed);
-        break;
-    case CReqClientModifyPwd:
-    case CReqClientUnbindAuthCode:
-    case CReqClientUnbind:
-    case CReqClientAgainAuthPwd:
-    case CReqClientAgainAuthSmsCode:
-    case CReqClientAgainAuthSms:
-    case CReqClientBindAuthCode:
-    case CReqClientBind:
-    case CReqClientImproveUserInfo:
-        activeDialogCommon()->handleReqClientResult(req, text, failed);
-        if (req == CReqClientModifyPwd && !failed && text == QLatin1String("18")) {
-            login_->setLoginErrorTips(QStringLiteral("修改密码成功，请重新登陆"), login_->currentLoginType(), QStringLiteral("#D8424E"));
-        }
-        break;
-    case CReqClientVeskUnbindDev:
-        LOG(INFO) << "CReqClientVeskUnbindDev !!!!!!!!!!!!!";
-        if (failed) {
-            showTrayMessage(QStringLiteral("解绑指定设备失败：") + text);
-        } else {
-            deviceInfo_->updateBindState(bindMaxNum_);
-            showTrayMessage(QStringLiteral("解绑成功"));
-        }
-        break;
-    case CReqClientGetCarousel:
-        if (failed) {
-            LOG(INFO) << "CReqClientGetCarousel error, noting to do";
-        } else {
-            LOG(INFO) << "CReqClientGetCarousel return success";
-            login_->updateCarousel();
-        }
-        break;
-    case CReqClientOperationEnv:
-        if (failed) {
-            LOG(INFO) << "noting to do";
-        } else {
-            deviceInfo_->judgeEnvRemind(text);
-        }
-        break;
-    case CReqClientResource99:
-    case CReqClientResource100:
-        break;
-    case CReqClientPortalRefresh101:
-        onAppCatResult(failed);
-        break;
-    case CReqClientPortalRefresh102:
-        onAppListResult(failed);
-        break;
-    case CReqClientCollect: {
-        if (failed) {
-            LOG(INFO) << "fail to collectAppstore: " << text;
-        }
-        // "<...>&&<appId>": without the id the entry cannot be found.
-        const QString appId = text.section(QStringLiteral("&&"), 1, 1);
-        if (!appId.isEmpty()) {
-            portal_->handleCollect(appId, !failed);
-        }
-        break;
-    }
-    case CReqClientGetLoginAudit:
-        if (failed) {
-            LOG(INFO) << "CReqClientGetLoginAudit error, noting to do";
-        } else {
-            viewTop_->dialogPersonalCenter()->updateLoginAudit();
-        }
-        break;
-    case CReqClient105:
-        if (failed) {
-            LOG(INFO) << "fail to getInformList: " << text;
-        } else {
-            viewTop_->dialogInform()->updateInformList();
-        }
-        break;
-    case CReqClientInformRead106:
-        if (failed) {
-            LOG(INFO) << "fail to readAllInfo: " << text;
-            viewTop_->dialogInform()->readAllFailed();
-        } else {
-            viewTop_->dialogInform()->markAllRead();
-        }
-        break;
-    case CReqClientPortalRefresh116:
-        if (failed) {
-            LOG(INFO) << "fail to queryAppApplyList: " << text;
-        } else {
-            portal_->onPortalRefresh(2, false);
-        }
-        viewTop_->setRefreshEnabled(true);
-        break;
-    case CReqClientApplyCommit:
-        portal_->handleSubmitAppApply(text, !failed);
-        break;
-    case CReqClientAppforCombobox:
-        DialogAppFor::instance(this)->handleAppApproveRecords(!failed, text);
-        break;
-    case CReqClientOauthResetAuthCode:
-        spa_->handleOauthResetAuthCode(text, failed);
-        break;
-    case CReqClientOauthResetCommit:
-        spa_->handleOauthResetCommit(text, failed);
-        break;
-    default:
-        viewTop_->setRefreshEnabled(true);
-        LOG(INFO) << "exception request code: " << hexCode(req);
-        break;
-    }
-}
-
-void MainWindow::onSystemTitleResult(bool failed)
-{
-    LOG(INFO) << "onReqClientResult CReqClientQuerySystemTitle";
-    if (!failed) {
-        login_->handleSystemTitle();
-        autoLoginAfterSystemTitle();
-        return;
-    }
-    LOG(WARNING) << "failed to query system title!";
-    if (!titleRetryEnabled_) {
-        return;
-    }
-    ++titleRetries_;
-    if (titleRetries_ > 3) {
-        titleRetryEnabled_ = false;
-    }
-    login_->querySystemTitle(titleRetries_);
-}
-
-void MainWindow::autoLoginAfterSystemTitle()
-{
-    if (Common::isProject(PROJECT_ROLQ) && login_->systemTitle().embeddedWeb != 0) {
-        // The web component logs in there; the login page is not shown.
-        LOG(INFO) << "rolq embedded web, not auto login.";
-        return;
-    }
-    QString account;
-    QString password;
-    if (spa_->needAutoLogin(account, password)) {
-        if (Common::isProject(PROJECT_KAV) && login_->loginAuthCodeVaildtyCheckKAV()) {
-            // kav keeps what the user has typed already.
-            LOG(INFO) << "kav account already filled, not auto login.";
-            return;
-        }
-        login_->spaAutoFill(account, password);
-        return;
-    }
-    // These editions knock with the account of their own section; a passed SPA of an earlier
-    // start leaves it as the login account.
-    if ((Common::isProject(PROJECT_TIRROWA) || Common::isProject(PROJECT_VELMORA)) && Common::spaMark()
-        && !Common::spaUserName().isEmpty() && !Common::vlsUserName().isEmpty()) {
-        login_->spaAutoFill(Common::vlsUserName(), Common::vlsPassword());
-        return;
-    }
-    LOG(INFO) << "not auto login.";
-}
-
-void MainWindow::onAppCatResult(bool failed)
-{
-    if (failed) {
-        LOG(INFO) << "failed to query appCat!";
-        if (appCatRetries_ < 3) {
-            ++appCatRetries_;
-            requestClient(CReqClientPortalRefresh101);
-            return;
-        }
-        portal_->updatePortal(1);
-        viewTop_->setRefreshEnabled(true);
-        return;
-    }
-    appCatOk_ = true;
-    viewTop_->setRefreshEnabled(true);
-    finishPortalRefresh();
-}
-
-void MainWindow::onAppListResult(bool failed)
-{
-    if (failed) {
-        LOG(INFO) << "fail to queryAppList, display blank pages";
-        portal_->updatePortal(1);
-        return;
-    }
-    appListOk_ = true;
-    finishPortalRefresh();
-}
-
-void MainWindow::finishPortalRefresh()
-{
-    if (appCatOk_ && appListOk_) {
-        portal_->updateNetmodeApp();
-        portal_->updatePortal(0);
-    }
-}
-
-void MainWindow::startPortalRefresh(bool fromTopBar)
-{
-    viewTop_->setRefreshEnabled(false);
-    appCatOk_ = false;
-    appListOk_ = false;
-    appCatRetries_ = 0;
-    if (fromTopBar) {
-        portal_->handleTopRefresh();
-    } else {
-        portal_->onPortalRefresh(1, false);
-    }
-}
-
-void MainWindow::onTopRefresh()
-{
-    if (!viewTop_->isRefreshing()) {
-        startPortalRefresh(true);
-    }
-}
-
-void MainWindow::onApplyFor()
-{
-    if (leftPosition(MainLeftPortal) < 0) {
-        LOG(INFO) << "FUNC(onApplyFor) no portal in this edition";
-        return;
-    }
-    showMainWorkPage(MainLeftPortal);
-    // Until the request list's answer (116).
-    viewTop_->setRefreshEnabled(false);
-    portal_->onPortalRefresh(2, true);
-}
-
-DialogCommon* MainWindow::activeDialogCommon() const
-{
-    // Both dialogs send the same requests; the answer belongs to the one the user works in.
-    DialogCommon* personal = viewTop_->dialogPersonalCenter()->dialogCommon();
-    return personal->isVisible() ? personal : DialogCommon::instance();
-}
-
-void MainWindow::showTrayMessage(const QString& text)
-{
-    if (!text.isEmpty()) {
-        UiComm::instance()->apiCorvistrayCommon(CReqTray36, text);
-    }
-}
-
-void MainWindow::querySystemTitle()
-{
-    requestClient(CReqClientQuerySystemTitle);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Pushed messages
-
-void MainWindow::onServerMsg(ServerReq req, const QString& text, int arg)
-{
-    LOG(INFO) << QStringLiteral("FUNC(onServerMsg) reqType: %1, status: %2, msg: %3").arg(hexCode(req)).arg(arg).arg(text);
-    switch (req) {
-    case SReqNetmodeChanged:
-        portal_->updateCurrentNetmode(text);
-        break;
-    case SReqSandboxUpdate:
-        sandbox_->updateSandbox(text, sandboxReady_);
-        if (sandbox_->count() > 0) {
-            showSidebar(MainLeftSandbox);
-        } else {
-            hideSidebar(MainLeftSandbox);
-        }
-        break;
-    case SReqRedoSpa:
-        onRedoSpa(arg);
-        break;
-    case SReqTraySpaLoginResult:
-        onTraySpaLoginResult(text);
-        break;
-    case SReqSpaDisconnect:
-        LOG(INFO) << "spa disconnect ...";
-        showNormal();
-        raise();
-        activateWindow();
-        break;
-    case SReqOpenAppApprove:
-    case SReqOpenSandboxApprove:
-        onOpenApprove(req);
-        break;
-    case SReqOpenPortal:
-        LOG(INFO) << "open page portal.";
-        showWindow();
-        showMainWorkPage(MainLeftPortal);
-        break;
-    case SReqShowInform:
-        LOG(INFO) << "check out new massge";
-        viewTop_->showInform();
-        break;
-    case SReqNewMessage:
-    case SReqMessageRefresh:
-        // The service keeps the list: a new message is read with the rest.
-        viewTop_->dialogInform()->requestInformList();
-        break;
-    case SReqMessageRead:
-        viewTop_->dialogInform()->markAllRead();
-        break;
-    case SReqAccessLoginResult:
-        login_->resultAfterAccessLogin(arg, text);
-        break;
-    case SReqDynamicAuth:
-        onDynamicAuth(arg);
-        break;
-    case SReqUpdateResult80:
-        showTrayMessage(text);
-        versionCheck_->changeCheckVersionBtnStatus(true);
-        break;
-    case SReqUpdateResult81:
-        showTrayMessage(text);
-        versionCheck_->changeBackVersionBtnStatus(true);
-        break;
-    case SReqDiskSpaceLack:
-        login_->showDiskSpaceLack();
-        break;
-    default:
-        DialogAppFor::instance(this)->raise();
-        LOG(INFO) << "exception server request code: " << hexCode(req);
-        break;
-    }
-}
-
-void MainWindow::onRedoSpa(int arg)
-{
-    LOG(INFO) << "RedoSpaStart!";
-    if (Common::isProject(PROJECT_ROLQ)) {
-        UiComm::instance()->apiCorviswebCommon(CReqWebClose, QString());
-    }
-    const redoSpaStatus status = arg == RedoSpaDone ? RedoSpaDone : RedoSpaStart;
-    redoSpaPending_ = status == RedoSpaStart;
-    // A new SPA round: tirrowa knocks again when the page comes up.
-    spaTriggered_ = false;
-    spa_->initSPAPage(status);
-    show(PageMainSpa);
-    LOG(INFO) << "RedoSpaDone!";
-}
-
-void MainWindow::onTraySpaLoginResult(const QString& text)
-{
-    LOG(INFO) << "onServerMsg meet SReqTraySpaLoginResult! msg:" << text;
-    if (text.isEmpty() || text == QLatin1String("OPEN1443")) {
-        spa_->slot_SPA_login_result(true, text);
-        return;
-    }
-    if (text.contains(QLatin1String("YZY_ONLYAUTH_SUCCESS"))) {
-        // The one-time authorization of the reset form; nothing to continue elsewhere.
-        if (!spa_->isInOauthResetPage()) {
-            return;
-        }
-        if (text.contains(QLatin1String("SENDSMS"))) {
-            LOG(INFO) << "spa auth success, begin sendsms.";
-            spa_->onOauthResetBtnAuthCode(false);
-        } else {
-            LOG(INFO) << "spa auth success, begin updatepwd.";
-            spa_->onOauthResetBtnCommit(false);
-        }
-        return;
-    }
-    if (text.contains(QLatin1String("YZY_ONLYAUTH_FAIL"))) {
-        if (spa_->isInOauthResetPage()) {
-            spa_->slot_SPA_login_result(false, text);
-        }
-        return;
-    }
-    spa_->slot_SPA_login_result(false, text);
-}
-
-void MainWindow::onOpenApprove(ServerReq req)
-{
-    const bool app = req == SReqOpenAppApprove;
-    LOG(INFO) << (app ? "open app approve." : "open sandbox approve.");
-    DialogAppFor* dialog = DialogAppFor::instance(this);
-    dialog->initAppApproveRecords();
-    dialog->initSandboxApproveRecords();
-    dialog->setCurrentIndex(app ? DialogAppFor::TabAppApprove : DialogAppFor::TabSandboxApprove);
-    dialog->showNormal();
-    dialog->raise();
-    dialog->activateWindow();
-}
-
-void MainWindow::onDynamicAuth(int status)
-{
-    if (status == CS_RET_DYNAMIC_NOT_OPEN) {
-        LOG(INFO) << "no dynamic Auth, so hide this tab";
-        hideSidebar(MainLeftDynamicAuth);
-        portal_->setDynamicAuthTips(QString());
-        portal_->handleEnable(true, QStringList());
-        return;
-    }
-    dynamicAuth_->updateData();
-    showSidebar(MainLeftDynamicAuth);
-    PolicyAnalyzer* analyzer = PolicyAnalyzer::instance();
-    switch (status) {
-    case CS_RET_SUCCESS:
-        portal_->setDynamicAuthTips(QString());
-        portal_->handleEnable(true, QStringList());
-        break;
-    case CS_RET_DYNAMIC_STOP_ALL_APP: {
-        QString tips;
-        analyzer->parseDynamicAuthTips(tips);
-        portal_->setDynamicAuthTips(tips);
-        portal_->handleEnable(false, QStringList());
-        break;
-    }
-    case CS_RET_DYNAMIC_STOP_SPEC_APP: {
-        QString tips;
-        analyzer->parseDynamicAuthTips(tips);
-        portal_->setDynamicAuthTips(tips);
-        QStringList ids;
-        analyzer->parseDynamicStopApp(ids);
-        portal_->handleEnable(true, QStringList());
-        // An empty list would stop every application: only a named one is stopped here.
-        ids.removeAll(QString());
-        if (ids.isEmpty()) {
-            LOG(WARNING) << "dynamic auth stops some applications but names none, so none is stopped";
-        } else {
-            portal_->handleEnable(false, ids);
-        }
-        break;
-    }
-    case CS_RET_DYNAMIC_AUTH_AGAIN: {
-        AuthAgainType type = AuthAgainPwd;
-        analyzer->parseDynamicAuthAgainType(type);
-        if (type == AuthAgainSms) {
-            LOG(INFO) << "AuthAgainSms window show!";
-            DialogCommon::instance()->showWindow(PageDialogAuthAgainSms, CS_RET_SUCCESS, CReqClientLogin76);
-        } else {
-            LOG(INFO) << "AuthAgainPwd window show!";
-            DialogCommon::instance()->showWindow(PageDialogAuthAgainPwd, CS_RET_SUCCESS, CReqClientLogin76);
-        }
-        break;
-    }
-    default:
-        LOG(INFO) << "dynamic auth status: " << status << ", nothing more to do";
-        break;
-    }
-}
-
-void MainWindow::onWindowStatusChanged(ServerReq req)
-{
-    switch (req) {
-    case SReqUpline:
-    case SReqDownline:
-        updateLoginState(req);
-        break;
-    case SReqShowWindow:
-        if (Common::isProject(PROJECT_TIRROWA) && redoSpaPending_) {
-            UiComm::instance()->apiCorvistrayCommon(CReqTray38, QString());
-        } else {
-            showWindow();
-        }
-        break;
-    case SReqCloseWindow:
-        closeWindow();
-        break;
-    default:
-        LOG(INFO) << "exception request code: " << hexCode(req);
-        break;
-    }
-}
-
-void MainWindow::updateLoginState(ServerReq req)
-{
-    if (req == SReqUpline) {
-        LOG(INFO) << "==========updateLoginState SReqUpline happen!";
-        loginState_ = LoginOnline;
-        login_->setOnline(true);
-        viewTop_->setUserName(Common::userName());
-        deviceInfo_->onLoginStateChanged(loginState_, SDeviceInfo{Common::userName()});
-        if (!viewTop_->isRefreshing()) {
-            startPortalRefresh(false);
-        }
-        viewTop_->dialogPersonalCenter()->updateBaseData();
-        requestClient(CReqClientGetLoginAudit);
-        requestClient(CReqClient105);
-        LOG(INFO) << "login Succ, so again systemtitle";
-        querySystemTitle();
-        stack_->setCurrentIndex(PageMainWork);
-        if (viewLeft_->count() > 0) {
-            viewLeft_->setCurrentIndex(0);
-        }
-        const bool rolqWeb = Common::isProject(PROJECT_ROLQ) && login_->systemTitle().embeddedWeb != 0;
-        if (rolqWeb) {
-            showWindow();
-            UiComm::instance()->apiCorviswebCommon(CReqWebClose, QString());
-        }
-        if (Common::isVeskProject()) {
-            portal_->initVeskResource();
-        }
-        requestClient(CReqClient89);
-        requestClient(CReqClientGetCarousel);
-        requestClient(CReqClientUserBind);
-        login_->hideLogging();
-        // The tray takes over; with the embedded web the window replaces the web view instead.
-        if (!rolqWeb) {
-            hide();
-        }
-        return;
-    }
-
-    LOG(INFO) << "==========updateLoginState SReqDownline happen!";
-    loginState_ = LoginOffline;
-    login_->setOnline(false);
-    portal_->setDynamicAuthTips(QStringLiteral("动态授权评估中，请等待评估完成后再访问应用"));
-    login_->logout();
-    viewTop_->exitClear();
-    deviceInfo_->onLoginStateChanged(loginState_, SDeviceInfo{});
-    login_->exitClear();
-    if (!Common::isProject(PROJECT_TIRROWA) || stack_->currentIndex() != PageMainSpa) {
-        stack_->setCurrentIndex(PageMainLogin);
-    }
-    portal_->exitClear();
-    sandbox_->exitClear();
-    hideSidebar(MainLeftSandbox);
-    // The next login reports its own sandbox and runs its own portal refresh.
-    sandboxReady_ = false;
-    viewTop_->setRefreshEnabled(true);
-    hide();
-    login_->initLoginDialog();
-}
-
-void MainWindow::onSandboxReady(const QString& id)
-{
-    LOG(INFO) << "ready sandbox id:" << id;
-    if (sandboxReady_) {
-        LOG(INFO) << "sandboxReady is true, noting to do.";
-        return;
-    }
-    sandboxReady_ = true;
-    sandbox_->handleSandboxReady(id);
-}
-
-void MainWindow::onSPALoginSucc(QString account, QString password)
-{
-    Q_UNUSED(account)
-    Q_UNUSED(password)
-    LOG(INFO) << "MainWindow::onSPALoginSucc!";
-    redoSpaPending_ = false;
-    if (Common::csMode()) {
-        stack_->setCurrentIndex(PageMainLogin);
-        login_->initLoginDialog();
-    } else {
-        hide();
-    }
-}
-
-void MainWindow::onTriggerRedoSPA()
-{
-    LOG(INFO) << "MainWindow::onTriggerRedoSPA";
-    UiComm::instance()->apiCorvisclientCommon(CReqClientLogout, QString());
-    hide();
 }
 
 void MainWindow::onFileDownload(QString path, QByteArray data)

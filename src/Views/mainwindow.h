@@ -2,6 +2,7 @@
 
 #include "comm/clientreq.h"
 #include "comm/serverreq.h"
+#include "corviscommon/edition.h"
 
 #include <QByteArray>
 #include <QList>
@@ -67,7 +68,8 @@ public:
     // How often construction waits 2 s for a system tray (30 by default). Tests without a tray set
     // 0 before the first instance() so that construction does not wait.
     static void setTrayWaitAttempts(int attempts);
-    // The left items of an edition (custom project id), in order.
+    // The left items of an edition, in order (also by its custom project id).
+    static QList<MainLeftItem> leftItems(const corvis::Edition& edition);
     static QList<MainLeftItem> leftItems(const QString& project);
 
     // Selects the page, shows the window normally, raises and activates it.

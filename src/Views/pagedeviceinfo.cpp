@@ -1,5 +1,6 @@
 #include "src/Views/pagedeviceinfo.h"
 
+#include "corviscommon/secretmask.h"
 #include "src/Views/notbuilt.h"
 
 PageDeviceInfo::PageDeviceInfo(QWidget* parent) : QWidget(parent)
@@ -9,7 +10,7 @@ PageDeviceInfo::PageDeviceInfo(QWidget* parent) : QWidget(parent)
 
 void PageDeviceInfo::onLoginStateChanged(int state, const SDeviceInfo& info)
 {
-    logNotBuilt("PageDeviceInfo::onLoginStateChanged", QStringLiteral("state: %1, user: %2").arg(state).arg(info.userName));
+    logNotBuilt("PageDeviceInfo::onLoginStateChanged", QStringLiteral("state: %1, user: %2").arg(state).arg(corvis::logSafe(info.userName)));
 }
 
 void PageDeviceInfo::updateBindlingDevice()
@@ -20,9 +21,11 @@ void PageDeviceInfo::updateBindlingDevice()
 void PageDeviceInfo::updateBindState(int maxNum)
 {
     logNotBuilt("PageDeviceInfo::updateBindState", QStringLiteral("maxNum: %1").arg(maxNum));
+    emit bindStateUpdated(maxNum);
 }
 
 void PageDeviceInfo::judgeEnvRemind(const QString& policy)
 {
     logNotBuilt("PageDeviceInfo::judgeEnvRemind", QStringLiteral("policy size: %1").arg(policy.size()));
+    emit envPolicyReceived(policy);
 }

@@ -21,4 +21,9 @@ public:
     void updateBindState(int maxNum);
     // The reply of the operation-environment query (98).
     void judgeEnvRemind(const QString& policy);
+
+signals:
+    // What the page was handed, once it has applied it (also what tests watch the routing by).
+    void bindStateUpdated(int maxNum);
+    void envPolicyReceived(const QString& policy);
 };

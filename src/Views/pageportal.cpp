@@ -2,6 +2,7 @@
 
 #include "comm/uicomm.h"
 #include "corviscommon/logging.h"
+#include "corviscommon/secretmask.h"
 #include "src/Views/notbuilt.h"
 
 PagePortal* PagePortal::instance()
@@ -18,6 +19,7 @@ PagePortal::PagePortal() : QWidget(nullptr)
 void PagePortal::updatePortal(int state)
 {
     logNotBuilt("PagePortal::updatePortal", QStringLiteral("state: %1").arg(state));
+    emit portalUpdated(state);
 }
 
 void PagePortal::onPortalRefresh(int kind, bool request)
@@ -48,12 +50,14 @@ void PagePortal::updateNetmodeApp()
 
 void PagePortal::updateCurrentNetmode(const QString& id)
 {
-    logNotBuilt("PagePortal::updateCurrentNetmode", QStringLiteral("id: %1").arg(id));
+    logNotBuilt("PagePortal::updateCurrentNetmode", QStringLiteral("id: %1").arg(corvis::logSafe(id)));
+    emit netmodeSwitched(id);
 }
 
 void PagePortal::handleEnable(bool enable, const QStringList& ids)
 {
     logNotBuilt("PagePortal::handleEnable", QStringLiteral("enable: %1, ids: %2").arg(enable).arg(ids.join(QLatin1Char(','))));
+    emit enableChanged(enable, ids);
 }
 
 void PagePortal::setDynamicAuthTips(const QString& tips)
@@ -64,11 +68,13 @@ void PagePortal::setDynamicAuthTips(const QString& tips)
 void PagePortal::handleCollect(const QString& appId, bool ok)
 {
     logNotBuilt("PagePortal::handleCollect", QStringLiteral("appId: %1, ok: %2").arg(appId).arg(ok));
+    emit collectHandled(appId, ok);
 }
 
 void PagePortal::handleSubmitAppApply(const QString& text, bool ok)
 {
-    logNotBuilt("PagePortal::handleSubmitAppApply", QStringLiteral("text: %1, ok: %2").arg(text).arg(ok));
+    logNotBuilt("PagePortal::handleSubmitAppApply", QStringLiteral("text: %1, ok: %2").arg(corvis::logSafe(text)).arg(ok));
+    emit appApplyHandled(text, ok);
 }
 
 void PagePortal::portalClear()

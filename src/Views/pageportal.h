@@ -36,6 +36,12 @@ public:
 signals:
     // A downloaded icon, to be stored as `path` (DownloadStore::iconPath of the entry's source).
     void sendFileDownload(QString path, QByteArray data);
+    // What the page was handed, once it has applied it (also what tests watch the routing by).
+    void portalUpdated(int state);
+    void netmodeSwitched(const QString& id);
+    void enableChanged(bool enable, const QStringList& ids);
+    void collectHandled(const QString& appId, bool ok);
+    void appApplyHandled(const QString& text, bool ok);
 
 private:
     PagePortal();

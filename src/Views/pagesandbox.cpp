@@ -1,6 +1,7 @@
 #include "src/Views/pagesandbox.h"
 
 #include "corviscommon/logging.h"
+#include "corviscommon/secretmask.h"
 #include "src/Views/notbuilt.h"
 
 #include <QListView>
@@ -32,7 +33,7 @@ void PageSandbox::updateSandbox(const QString& list, bool& ready)
     for (const QString& part : list.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const QStringList fields = part.split(QLatin1Char(','));
         if (fields.size() != 2) {
-            LOG(INFO) << "error sandbox: " << part;
+            LOG(INFO) << "error sandbox: " << corvis::logSafe(part);
             continue;
         }
         auto* item = new QStandardItem(fields.at(1));
@@ -44,6 +45,7 @@ void PageSandbox::updateSandbox(const QString& list, bool& ready)
 bool PageSandbox::handleSandboxReady(const QString& id)
 {
     logNotBuilt("PageSandbox::handleSandboxReady", QStringLiteral("id: %1").arg(id));
+    emit sandboxMarkedReady(id);
     return false;
 }
 

@@ -35,6 +35,10 @@ public:
     QList<st_sandboxInfo> sandboxes() const;
     void exitClear();
 
+signals:
+    // A sandbox the page was told is ready (also what tests watch the routing by).
+    void sandboxMarkedReady(const QString& id);
+
 private:
     QStandardItemModel* model_ = nullptr;
     QListView* view_ = nullptr;

@@ -1,6 +1,7 @@
 #include "src/Views/pagespa.h"
 
 #include "corviscommon/logging.h"
+#include "corviscommon/secretmask.h"
 #include "src/CustomControl/custabwidget.h"
 #include "src/Views/notbuilt.h"
 
@@ -69,7 +70,8 @@ bool PageSPA::isInOauthResetPage() const
 void PageSPA::slot_SPA_login_result(bool ok, const QString& msg)
 {
     LOG(INFO) << "slot_SPA_login_result, flag:" << ok;
-    logNotBuilt("PageSPA::slot_SPA_login_result", QStringLiteral("msg: %1").arg(msg));
+    logNotBuilt("PageSPA::slot_SPA_login_result", QStringLiteral("msg: %1").arg(corvis::logSafe(msg)));
+    emit spaResultShown(ok, msg);
 }
 
 bool PageSPA::needAutoLogin(QString& account, QString& password)
@@ -86,24 +88,33 @@ bool PageSPA::needAutoLogin(QString& account, QString& password)
 void PageSPA::onOauthResetBtnAuthCode(bool clicked)
 {
     logNotBuilt("PageSPA::onOauthResetBtnAuthCode", QStringLiteral("clicked: %1").arg(clicked));
+    if (!clicked) {
+        emit oauthResetStepStarted(CReqClientOauthResetAuthCode);
+    }
 }
 
 void PageSPA::onOauthResetBtnCommit(bool clicked)
 {
     logNotBuilt("PageSPA::onOauthResetBtnCommit", QStringLiteral("clicked: %1").arg(clicked));
+    if (!clicked) {
+        emit oauthResetStepStarted(CReqClientOauthResetCommit);
+    }
 }
 
 void PageSPA::handleOauthResetAuthCode(const QString& msg, bool failed)
 {
-    logNotBuilt("PageSPA::handleOauthResetAuthCode", QStringLiteral("msg: %1, failed: %2").arg(msg).arg(failed));
+    logNotBuilt("PageSPA::handleOauthResetAuthCode", QStringLiteral("msg: %1, failed: %2").arg(corvis::logSafe(msg)).arg(failed));
+    emit oauthResetResultShown(CReqClientOauthResetAuthCode, msg, failed);
 }
 
 void PageSPA::handleOauthResetCommit(const QString& msg, bool failed)
 {
-    logNotBuilt("PageSPA::handleOauthResetCommit", QStringLiteral("msg: %1, failed: %2").arg(msg).arg(failed));
+    logNotBuilt("PageSPA::handleOauthResetCommit", QStringLiteral("msg: %1, failed: %2").arg(corvis::logSafe(msg)).arg(failed));
+    emit oauthResetResultShown(CReqClientOauthResetCommit, msg, failed);
 }
 
 void PageSPA::slot_btn_common_login_clicked()
 {
+    LOG(INFO) << "slot_btn_common_login_clicked, currentIndex:" << stack_->currentIndex();
     logNotBuilt("PageSPA::slot_btn_common_login_clicked");
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "comm/clientreq.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -55,6 +57,12 @@ public:
 signals:
     void sendSPALoginSucc(QString account, QString password);
     void sendWindowsChange(int change);
+    // What the page was handed, once it has applied it (also what tests watch the routing by):
+    // an SPA outcome; a reset step continued after the tray's authorization (the request it
+    // sends, 128 or 129); the answer to such a request.
+    void spaResultShown(bool ok, const QString& msg);
+    void oauthResetStepStarted(ClientReq req);
+    void oauthResetResultShown(ClientReq req, const QString& msg, bool failed);
 
 private:
     PageSPA();

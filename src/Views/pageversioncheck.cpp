@@ -3,7 +3,7 @@
 #include "app/common.h"
 #include "comm/uicomm.h"
 #include "corviscommon/logging.h"
-#include "corviscommon/productpath.h"
+#include "corviscommon/productpaths.h"
 #include "src/CustomControl/cusmessagebox.h"
 
 #include <QFileInfo>
@@ -41,7 +41,7 @@ PageVersionCheck::PageVersionCheck(QWidget* parent) : QWidget(parent)
 
 QString PageVersionCheck::backupPackagePath()
 {
-    return corvis::installPathQ(QStringLiteral("update/bak/corvis_update.zip"));
+    return corvis::paths::updateBackup();
 }
 
 void PageVersionCheck::init()
@@ -53,7 +53,7 @@ void PageVersionCheck::init()
     auto* logo = new QLabel(this);
     logo->setObjectName(QStringLiteral("labelLogo"));
     logo->setAlignment(Qt::AlignCenter);
-    const QPixmap picture(corvis::installPathQ(QStringLiteral("resource/logo.png")));
+    const QPixmap picture(corvis::paths::logo());
     if (!picture.isNull()) {
         logo->setPixmap(picture.scaled(96, 96, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     }

@@ -146,7 +146,7 @@ void ViewTop::onApplyFor()
 
 void ViewTop::onLogout()
 {
-    if (Common::isProject(PROJECT_KAV)) {
+    if (Common::edition().is(corvis::Edition::Id::Kav)) {
         LOG(INFO) << "kav request tray check logout ui show!";
         UiComm::instance()->apiCorvistrayCommon(CReqTray49, QString());
         return;

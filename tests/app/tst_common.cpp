@@ -42,55 +42,28 @@ void TestCommon::accessors_data()
     auto row = [&](const char* name, const QByteArray& sys, const QByteArray& user, Accessor a, QVariant v) {
         QTest::newRow(name) << sys << user << a << v;
     };
-    row("portalIp", "[Mervasso]\nServerIP = 10.0.0.1\n", none, [] { return QVariant(Common::portalIp()); }, "10.0.0.1");
-    row("uuid", "[appinfo]\nUUID=abc-123\n", none, [] { return QVariant(Common::uuid()); }, "abc-123");
+    // Values are trimmed and lose their quotes; a cached name reads its file once.
     row("softName trimmed", "[about]\nname=\" 安全工作台 \"\n", none, [] { return QVariant(Common::softName()); }, "安全工作台");
-    row("csSoftName", "[about]\ncsName=Desk\n", none, [] { return QVariant(Common::csSoftName()); }, "Desk");
-    row("version", "[about]\nversion=3.1.0\n", none, [] { return QVariant(Common::version()); }, "3.1.0");
-    row("company", "[about]\ncompany=Quintrel\n", none, [] { return QVariant(Common::company()); }, "Quintrel");
-    row("customProject", "[Mervasso]\ncustomProject=kav\n", none, [] { return QVariant(Common::customProject()); }, "kav");
-    row("browser", "[functions]\nbrowser=/usr/bin/chromium\n", none, [] { return QVariant(Common::browser()); }, "/usr/bin/chromium");
-    row("kavItsm", "[functions]\nkavItsm=itsm\n", none, [] { return QVariant(Common::kavItsm()); }, "itsm");
-    row("closeTrayRemind", "[functions]\nclosetrayremind=3\n", none, [] { return QVariant(Common::closeTrayRemind()); }, 3);
-    row("openTamsinPortal", "[functions]\nopentamsinportal=1\n", none, [] { return QVariant(Common::openTamsinPortal()); }, 1);
-    row("rememberAccount", "[functions]\nrememberaccount=1\n", none, [] { return QVariant(Common::rememberAccount()); }, 1);
-    row("rememberPhone", "[functions]\nrememberphone=1\n", none, [] { return QVariant(Common::rememberPhone()); }, 1);
+    // "true when 1": another number is false; an integer read returns the number as it is.
     row("csMode 1", "[Mervasso]\ncsmode=1\n", none, [] { return QVariant(Common::csMode()); }, true);
     row("csMode 2 is not 1", "[Mervasso]\ncsmode=2\n", none, [] { return QVariant(Common::csMode()); }, false);
-    row("oldTray", "[Mervasso]\noldTray=1\n", none, [] { return QVariant(Common::oldTray()); }, true);
-    row("spaMark", "[corvisspa]\nspamark=1\n", none, [] { return QVariant(Common::spaMark()); }, true);
-    row("spaLoginType", "[corvisspa]\nspaloginType=4\n", none, [] { return QVariant(Common::spaLoginType()); }, 4);
-    row("spaSim", "[corvisspa]\nspasim=2\n", none, [] { return QVariant(Common::spaSim()); }, 2);
-    row("spaOauth", "[corvisspa]\nspaoauth=1\n", none, [] { return QVariant(Common::spaOauth()); }, true);
-    row("pcName", none, "[UserInfo]\nPcName=pc-1\n", [] { return QVariant(Common::pcName()); }, "pc-1");
-    row("deviceMac", none, "[UserInfo]\nUserMac=00:11:22:33:44:55\n", [] { return QVariant(Common::deviceMac()); }, "00:11:22:33:44:55");
-    row("deviceIp", none, "[UserInfo]\nUserIP=192.168.1.2\n", [] { return QVariant(Common::deviceIp()); }, "192.168.1.2");
-    row("userName", none, "[UserInfo]\nUserName=zhangsan\n", [] { return QVariant(Common::userName()); }, "zhangsan");
-    row("userFullName", none, "[UserInfo]\nUserFullName=张三\n", [] { return QVariant(Common::userFullName()); }, "张三");
-    row("department", none, "[UserInfo]\nDepartment=研发部\n", [] { return QVariant(Common::department()); }, "研发部");
-    row("phoneNumber", none, "[UserInfo]\nPhoneNumber=13800000000\n", [] { return QVariant(Common::phoneNumber()); }, "13800000000");
-    row("pwdExpiredTime", none, "[UserInfo]\nPwdExpiredTime=2027-01-01\n", [] { return QVariant(Common::pwdExpiredTime()); }, "2027-01-01");
-    row("allowChangePwd", none, "[UserInfo]\nallowChangePwd=1\n", [] { return QVariant(Common::allowChangePwd()); }, "1");
-    row("allowChangePhone", none, "[UserInfo]\nallowChangePhone=0\n", [] { return QVariant(Common::allowChangePhone()); }, "0");
-    row("csUserName", none, "[UserInfo]\nCsUserName=li\n", [] { return QVariant(Common::csUserName()); }, "li");
-    row("csUserPhone", none, "[UserInfo]\nCsUserPhone=139\n", [] { return QVariant(Common::csUserPhone()); }, "139");
-    row("spaUserName", none, "[UserInfo]\nSpaUserName=spa\n", [] { return QVariant(Common::spaUserName()); }, "spa");
-    row("spaType", none, "[UserInfo]\nSpaType=5\n", [] { return QVariant(Common::spaType()); }, 5);
-    row("vlsUserName", none, "[VelmoraSpa]\nVlsUserName=v\n", [] { return QVariant(Common::vlsUserName()); }, "v");
-    row("vlsPassword", none, "[VelmoraSpa]\nVlsPassword=p\n", [] { return QVariant(Common::vlsPassword()); }, "p");
+    row("spaOauth 2 is not 1", "[corvisspa]\nspaoauth=2\n", none, [] { return QVariant(Common::spaOauth()); }, false);
+    row("spaSim as is", "[corvisspa]\nspasim=2\n", none, [] { return QVariant(Common::spaSim()); }, 2);
+    // Absent reads as true: only 0 turns the portal's display mode off.
     row("portalDisplayMode absent", none, "[UserInfo]\n", [] { return QVariant(Common::portalDisplayMode()); }, true);
     row("portalDisplayMode 0", none, "[UserInfo]\nPortalDisplayMode=0\n", [] { return QVariant(Common::portalDisplayMode()); }, false);
-    row("portalDisplayMode 1", none, "[UserInfo]\nPortalDisplayMode=1\n", [] { return QVariant(Common::portalDisplayMode()); }, true);
     row("portalDisplayMode text", none, "[UserInfo]\nPortalDisplayMode=no\n", [] { return QVariant(Common::portalDisplayMode()); }, true);
-    row("sandboxInfo", none, "[UserInfo]\nSandboxInfo=sb\n", [] { return QVariant(Common::sandboxInfo()); }, "sb");
-    row("currentNetmodeId", none, "[netmode]\ncurnetmodeid=7\n", [] { return QVariant(Common::currentNetmodeId()); }, "7");
-    row("netmodeCount", none, "[netmode]\nmodecount=3\n", [] { return QVariant(Common::netmodeCount()); }, 3);
     row("integer not integer", "[functions]\nclosetrayremind=yes\n", none, [] { return QVariant(Common::closeTrayRemind()); }, 0);
+    // Each key lives in one file.
     row("wrong file", none, "[Mervasso]\nServerIP=1.1.1.1\n", [] { return QVariant(Common::portalIp()); }, "");
+    row("velmora section of the user file", none, "[VelmoraSpa]\nVlsUserName=v\n", [] { return QVariant(Common::vlsUserName()); }, "v");
+    // Buffer bounds: a value that does not fit reads as the default.
     row("value too long for 256", "[Mervasso]\nServerIP=" + QByteArray(300, 'a') + "\n", none,
         [] { return QVariant(Common::portalIp()); }, "");
     row("spaUserName fits 1024", none, "[UserInfo]\nSpaUserName=" + QByteArray(1000, 'u') + "\n",
         [] { return QVariant(Common::spaUserName().size()); }, 1000);
+    row("browser too long for 512", "[functions]\nbrowser=" + QByteArray(600, 'b') + "\n", none,
+        [] { return QVariant(Common::browser()); }, "");
 }
 
 void TestCommon::accessors()
@@ -166,18 +139,12 @@ void TestCommon::setters()
     Common::setRememberAccount(false);
     QCOMPARE(prefix.readInstallFile("ini/syscfg.ini"), QByteArray("[functions]\nrememberaccount=0\nbrowser=x\n"));
     QCOMPARE(Common::rememberAccount(), 0);
-    Common::setRememberPhone(true);
-    QCOMPARE(Common::rememberPhone(), 1);
-    Common::setOpenTamsinPortal(true);
-    QCOMPARE(Common::openTamsinPortal(), 1);
 
     // The user information file is created when missing.
     QVERIFY(!QFile::exists(prefix.installPath("ini/userinfo.ini")));
     Common::setCsUserName(QStringLiteral("张三"));
     QCOMPARE(prefix.readInstallFile("ini/userinfo.ini"), QByteArray("[UserInfo]\nCsUserName=张三\n"));
     QCOMPARE(Common::csUserName(), QStringLiteral("张三"));
-    Common::setCsUserPhone(QStringLiteral("13800000000"));
-    QCOMPARE(Common::csUserPhone(), QStringLiteral("13800000000"));
     Common::setPortalDisplayMode(0);
     QCOMPARE(Common::portalDisplayMode(), false);
     Common::setPortalDisplayMode(1);

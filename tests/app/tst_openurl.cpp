@@ -2,6 +2,7 @@
 // browser, must hand the browser the URL as one argument and run nothing else.
 
 #include "app/common.h"
+#include "corviscommon/secretmask.h"
 #include "support/logcapture.h"
 #include "support/simprocess.h"
 #include "support/testprefix.h"
@@ -106,7 +107,8 @@ void TestOpenUrl::urlIsOneArgument()
     const QString command = recordedCommand();
     QVERIFY(command.startsWith(QLatin1Char('\'') + browser + QStringLiteral("' '")));
     QVERIFY(command.endsWith(QStringLiteral("' &")));
-    QVERIFY(log.contains(QStringLiteral("Common::openURL:") + command, google::GLOG_INFO));
+    // A line break in the URL is logged escaped: it cannot start a line of its own.
+    QVERIFY(log.contains(QStringLiteral("Common::openURL:") + corvis::logSafe(command), google::GLOG_INFO));
     QCOMPARE(runRecorded(command), QList<QByteArray>{url.toUtf8()});
     QVERIFY(!QFileInfo::exists(prefix_->root() + QStringLiteral("/pwned")));
 }

@@ -1,4 +1,6 @@
 #include "corviscommon/edition.h"
+#include "corviscommon/productpaths.h"
+#include "support/testprefix.h"
 
 #include <QtTest>
 
@@ -10,6 +12,7 @@ class TestEdition : public QObject
 private slots:
     void fromProject_data();
     void fromProject();
+    void current();
 };
 
 void TestEdition::fromProject_data()
@@ -52,5 +55,21 @@ void TestEdition::fromProject()
     }
 }
 
-QTEST_APPLESS_MAIN(TestEdition)
+void TestEdition::current()
+{
+    TestPrefix prefix;
+    Edition::resetCurrentForTest();
+    // No configuration: the standard edition, read again on the next call.
+    QVERIFY(Edition::current().isStandard());
+    QVERIFY(writeFile(corvis::paths::sysCfg(), "[Mervasso]\ncustomProject = kav\n"));
+    QVERIFY(Edition::current().is(Edition::Id::Kav));
+    // Once read, the edition stays for the process.
+    QVERIFY(writeFile(corvis::paths::sysCfg(), "[Mervasso]\ncustomProject=rolq\n"));
+    QVERIFY(Edition::current().is(Edition::Id::Kav));
+    Edition::resetCurrentForTest();
+    QVERIFY(Edition::current().is(Edition::Id::Rolq));
+    Edition::resetCurrentForTest();
+}
+
+QTEST_GUILESS_MAIN(TestEdition)
 #include "tst_edition.moc"

@@ -67,9 +67,9 @@ void TestCHttpCurlClient::posts_data()
     QTest::newRow("HttpPosts adds nothing") << int(Plain) << "application/x-www-form-urlencoded" << "" << "";
     QTest::newRow("HttpPosts cookie and JSON") << int(CookieJson) << "application/json;charset=UTF-8"
                                                << "corvis_sessionid=s-1; lang=zh"
-                                               << "======______1 set cookie:corvis_sessionid=****; lang=****";
+                                               << "======______1 set cookie:corvis_sessionid=***; lang=***";
     QTest::newRow("HttpPosts cookie only") << int(CookieForm) << "application/x-www-form-urlencoded"
-                                           << "corvis_sessionid=s-1" << "======______1 set cookie:corvis_sessionid=****";
+                                           << "corvis_sessionid=s-1" << "======______1 set cookie:corvis_sessionid=***";
 }
 
 void TestCHttpCurlClient::posts()

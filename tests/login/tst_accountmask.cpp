@@ -1,9 +1,19 @@
 // Masking of the remembered account and phone, and the value sent for what the field shows.
 
+#include "corviscommon/edition.h"
 #include "login/accountmask.h"
 #include "support/logcapture.h"
 
 #include <QtTest>
+
+namespace {
+
+corvis::Edition edition(bool vesk)
+{
+    return vesk ? corvis::Edition(corvis::Edition::Id::VeskUos) : corvis::Edition();
+}
+
+}  // namespace
 
 class TestAccountMask : public QObject
 {
@@ -44,7 +54,7 @@ void TestAccountMask::masking()
     QFETCH(QString, masked);
     QFETCH(QString, logLine);
     LogCapture log;
-    QCOMPARE(AccountMask::encryptLastAccount(value, PageLoginType(type), vesk), masked);
+    QCOMPARE(AccountMask::encryptLastAccount(value, PageLoginType(type), edition(vesk)), masked);
     if (!logLine.isEmpty()) {
         QVERIFY2(log.contains(logLine), qPrintable(log.text()));
     }
@@ -53,7 +63,7 @@ void TestAccountMask::masking()
 void TestAccountMask::otherType()
 {
     LogCapture log;
-    QCOMPARE(AccountMask::encryptLastAccount("13812345678", PageLoginQrcode, false), QString());
+    QCOMPARE(AccountMask::encryptLastAccount("13812345678", PageLoginQrcode, corvis::Edition()), QString());
     QVERIFY(log.contains("error loginType: 2"));
 }
 
@@ -94,8 +104,8 @@ void TestAccountMask::realValue()
     QFETCH(bool, vesk);
     QFETCH(QString, sent);
     QFETCH(bool, broken);
-    QCOMPARE(AccountMask::realValue(field, remembered, PageLoginType(type), vesk), sent);
-    QCOMPARE(AccountMask::isBrokenMask(field, remembered, PageLoginType(type), vesk), broken);
+    QCOMPARE(AccountMask::realValue(field, remembered, PageLoginType(type), edition(vesk)), sent);
+    QCOMPARE(AccountMask::isBrokenMask(field, remembered, PageLoginType(type), edition(vesk)), broken);
 }
 
 QTEST_GUILESS_MAIN(TestAccountMask)

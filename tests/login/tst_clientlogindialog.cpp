@@ -153,6 +153,9 @@ private slots:
     void veskStepFailure6638();
     void accessLoginResults_data();
     void accessLoginResults();
+    void commonDialogFromLoginResults_data();
+    void commonDialogFromLoginResults();
+    void accessCheckDialogAsked();
     void logoutAndDiskSpace();
     void versionRollback();
     void titleWhileOnline();
@@ -170,6 +173,8 @@ private:
 void TestClientLoginDialog::initTestCase()
 {
     qRegisterMetaType<ClientReq>();
+    qRegisterMetaType<LoginAction::Dialog>();
+    qRegisterMetaType<st_accessCheckResult>();
     prefix_ = std::make_unique<TestPrefix>();
     dialog()->resize(960, 700);
     dialog()->show();
@@ -417,8 +422,6 @@ void TestClientLoginDialog::results_data()
                                   << -1 << 0;
     QTest::newRow("A second factor") << int(CReqClientLogin76) << "请完成短信二次认证" << false << 7 << QByteArray()
                                      << "请完成短信二次认证" << theme << false << int(CReqClientLoginResult78) << 0;
-    QTest::newRow("A 19") << int(CReqClientLogin80) << "验证码错误" << false << 19 << QByteArray() << "验证码错误" << kError
-                          << true << -1 << 0;
     QTest::newRow("A 21") << int(CReqClientLogin76) << R"({"restTime":300,"failCount":5,"msg":"账户已锁定"})" << false
                           << 21 << QByteArray() << "账户已锁定" << kError << true << -1 << 0;
     QTest::newRow("A success") << int(CReqClientLogin76) << "登录成功" << false << 0 << ok << "" << kError << true << -1
@@ -813,26 +816,32 @@ void TestClientLoginDialog::resetResults_data()
     QTest::addColumn<int>("outer");
     QTest::addColumn<bool>("countDown");
     QTest::addColumn<bool>("lock");
+    QTest::addColumn<QString>("loginTip");  // the account page's tip afterwards
     const QString vesk = QStringLiteral("vesk-uos-4.19.71");
     QTest::newRow("code sent") << "" << int(CReqClientResetAuthCode)
-                               << R"({"status":2000,"msg":"验证码已发送","result":{}})" << "验证码已发送" << 1 << true << false;
+                               << R"({"status":2000,"msg":"验证码已发送","result":{}})" << "验证码已发送" << 1 << true << false
+                               << "";
     QTest::newRow("code sent vesk phone") << vesk << int(CReqClientResetAuthCode)
                                           << R"({"status":2000,"msg":"x","result":{"phoneFormat":"138****5678"}})"
-                                          << "验证码已发送至手机号138****5678绑定的【岚汀】微信公众号" << 1 << true << false;
+                                          << "验证码已发送至手机号138****5678绑定的【岚汀】微信公众号" << 1 << true << false
+                                          << "";
     QTest::newRow("code parse error") << "" << int(CReqClientResetAuthCode) << "oops" << "后台数据处理异常！" << 1 << false
-                                      << false;
-    QTest::newRow("code no result") << "" << int(CReqClientResetAuthCode) << R"({"status":2000})"
-                                    << "安全工作台启动异常，请重启电脑后重试！" << 1 << false << false;
+                                      << false << "";
     QTest::newRow("code 6634 vesk") << vesk << int(CReqClientResetAuthCode)
                                     << R"({"status":6634,"msg":"已连续输错信息5次，请1分钟 0秒后重试"})"
-                                    << "已连续输错信息5次，请1分钟后重试" << 1 << false << true;
+                                    << "已连续输错信息5次，请1分钟后重试" << 1 << false << true << "";
+    // Only the vesk editions say so on the account page, with the teller number and password.
     QTest::newRow("reset done") << "" << int(CReqClientResetPwd) << R"({"status":2000,"msg":"ok"})" << "" << 0 << false
-                                << false;
+                                << false << "";
+    QTest::newRow("reset done kav") << "kav" << int(CReqClientResetPwd) << R"({"status":2000,"msg":"ok"})" << "" << 0
+                                    << false << false << "";
+    QTest::newRow("reset done vesk") << vesk << int(CReqClientResetPwd) << R"({"status":2000,"msg":"ok"})" << "" << 0
+                                     << false << false << "重置密码成功，请重新登录";
     QTest::newRow("reset refused") << "" << int(CReqClientResetPwd) << R"({"status":4003,"msg":"验证码错误"})"
-                                   << "验证码错误" << 1 << false << false;
+                                   << "验证码错误" << 1 << false << false << "";
     QTest::newRow("reset 6634 vesk") << vesk << int(CReqClientResetPwd)
                                      << R"({"status":6634,"msg":"已连续输错信息2次，请0分钟 9秒后重试"})"
-                                     << "已连续输错信息2次，请9秒后重试" << 1 << false << true;
+                                     << "已连续输错信息2次，请9秒后重试" << 1 << false << true << "";
 }
 
 void TestClientLoginDialog::resetResults()
@@ -844,7 +853,9 @@ void TestClientLoginDialog::resetResults()
     QFETCH(int, outer);
     QFETCH(bool, countDown);
     QFETCH(bool, lock);
+    QFETCH(QString, loginTip);
     loadTitle(kTitleBoth, project);
+    typeInto(accountPage(), "before", "");
     dialog()->addResetPage();
     resetPage()->userEdit()->setText("t1001");
     resetPage()->passwordEdit()->setText("Kq9z!mA2");
@@ -862,8 +873,14 @@ void TestClientLoginDialog::resetResults()
     if (failure) {
         failure->stop();
     }
+    QCOMPARE(accountPage()->tipLabel()->text(), loginTip);
+    const bool copied = !loginTip.isEmpty();
+    QCOMPARE(accountPage()->accountEdit()->text(), copied ? QStringLiteral("t1001") : QStringLiteral("before"));
+    QCOMPARE(accountPage()->passwordEdit()->text(), copied ? QStringLiteral("Kq9z!mA2") : QString());
     if (outer == 0) {
-        QCOMPARE(accountPage()->tipLabel()->text(), QStringLiteral("重置密码成功，请重新登录"));
+        // Back on the login page nothing typed on the reset page is left behind.
+        QVERIFY(resetPage()->passwordEdit()->text().isEmpty());
+        QVERIFY(!resetPage()->submitButton()->text().contains(QStringLiteral("提交中")));
     }
 }
 
@@ -986,6 +1003,47 @@ void TestClientLoginDialog::accessLoginResults()
     QCOMPARE(jumped.size(), jump ? 1 : 0);
     QCOMPARE(outerIndex(), outer);
     QCOMPARE(accountPage()->tipLabel()->text(), tip);
+}
+
+void TestClientLoginDialog::commonDialogFromLoginResults_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("substatus");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<int>("status");
+    QTest::newRow("15 forced password change") << "15" << 0 << int(LoginAction::Dialog::CommonResult) << 15;
+    QTest::newRow("26 user information") << "请完善个人信息" << 26 << int(LoginAction::Dialog::ImproveUserInfo) << 26;
+}
+
+void TestClientLoginDialog::commonDialogFromLoginResults()
+{
+    QFETCH(QString, text);
+    QFETCH(int, substatus);
+    QFETCH(int, page);
+    QFETCH(int, status);
+    loadTitle(kTitleBoth);
+    typeInto(accountPage(), "zs01", "Kq9z!mA2");
+    QTest::mouseClick(accountPage()->loginButton(), Qt::LeftButton);
+    QSignalSpy shown(dialog(), &ClientLoginDialog::sendShowCommonDialog);
+    dialog()->onReqClientLoginResult(CReqClientLogin76, text, false, substatus);
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(int(shown.first().at(0).value<LoginAction::Dialog>()), page);
+    QCOMPARE(shown.first().at(1).toInt(), status);
+    QCOMPARE(shown.first().at(2).value<ClientReq>(), CReqClientLogin76);
+    QVERIFY(!accountPage()->isLogging());
+    QCOMPARE(outerIndex(), 0);
+}
+
+void TestClientLoginDialog::accessCheckDialogAsked()
+{
+    loadTitle(kTitleBoth);
+    QVERIFY(prefix_->writeInstallFile("ini/accessCheckResult.json", "{broken"));
+    QSignalSpy asked(dialog(), &ClientLoginDialog::sendShowAccessCheckResult);
+    dialog()->onReqClientLoginResult(CReqClientLogin76, "3", false, 0);
+    QCOMPARE(asked.size(), 0);
+    dialog()->resultAfterAccessLogin(2, QString());
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(outerIndex(), 2);
 }
 
 void TestClientLoginDialog::logoutAndDiskSpace()

@@ -127,7 +127,7 @@ void TestLoginPages::resetCheck()
     QTest::keyClicks(page.passwordEdit(), fields.at(2));
     QTest::keyClicks(page.repeatEdit(), fields.at(3));
     page.codeEdit()->setFocus();
-    QCOMPARE(page.resetAuthCodeVaildtyCheck(vesk), message);
+    QCOMPARE(page.resetAuthCodeVaildtyCheck(vesk ? corvis::Edition(corvis::Edition::Id::VeskKylin) : corvis::Edition()), message);
     if (!focus.isEmpty()) {
         QCOMPARE(page.focusWidget()->objectName(), focus);
     }
@@ -177,7 +177,7 @@ void TestLoginPages::resetSubmitting()
     QVERIFY(page.submitButton()->isEnabled());
     QVERIFY(page.userEdit()->text().isEmpty());
     QCOMPARE(page.userEdit()->placeholderText(), QStringLiteral("请输入柜员号"));
-    page.setEditionTexts(true);
+    page.setEditionTexts(corvis::Edition(corvis::Edition::Id::VeskUos));
     QCOMPARE(page.userEdit()->placeholderText(), QStringLiteral("请输入手机号/柜员号"));
 }
 
@@ -208,7 +208,7 @@ void TestLoginPages::loggingStates()
     QFETCH(QString, text);
     QFETCH(bool, animating);
     LoggingPage page;
-    page.setStatus(status, project, firstInstall);
+    page.setStatus(status, corvis::Edition::fromProject(project), firstInstall);
     QCOMPARE(page.text(), text);
     QCOMPARE(page.isAnimating(), animating);
     page.stop();

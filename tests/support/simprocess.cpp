@@ -40,6 +40,15 @@ bool SimProcess::startBuiltin(const QString& name)
     return startWith({QStringLiteral("serve"), QStringLiteral("--scenario"), QStringLiteral("builtin:") + name});
 }
 
+bool SimProcess::startBuiltins(const QStringList& names)
+{
+    QStringList args{QStringLiteral("serve")};
+    for (const QString& name : names) {
+        args << QStringLiteral("--scenario") << QStringLiteral("builtin:") + name;
+    }
+    return startWith(args);
+}
+
 bool SimProcess::startWith(const QStringList& args)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -22,6 +22,8 @@ public:
     bool start(const QByteArray& scenario = QByteArray());
     // A built-in scenario ("demo").
     bool startBuiltin(const QString& name);
+    // Several, loaded in order: a later one replaces the entries of an earlier one.
+    bool startBuiltins(const QStringList& names);
     // Stops it (SIGTERM) and waits; true when it ended with exit status 0.
     bool stop();
     bool isRunning() const;

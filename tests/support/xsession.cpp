@@ -5,10 +5,16 @@
 #include <QDeadlineTimer>
 #include <QThread>
 
+#include <QFileInfo>
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <csignal>
+#include <cstddef>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -57,36 +63,96 @@ bool findPidWindow(Display* dpy, Window window, Atom pidAtom, unsigned long pid,
 
 XSession::XSession()
 {
-    int fds[2];
-    if (::pipe(fds) != 0) {
-        error_ = QStringLiteral("pipe failed");
-        return;
+    // A display lost to a server started at the same moment, or a tray program that died, throws
+    // the session away; it starts again on another display.
+    for (int attempt = 0; attempt < 3 && !valid_; ++attempt) {
+        if (attempt > 0) {
+            stop();
+        }
+        valid_ = start();
     }
-    // Xvfb picks a free display and writes its number to the descriptor.
+}
+
+XSession::~XSession()
+{
+    stop();
+}
+
+void XSession::stop()
+{
+    for (QProcess* process : {&trayer_, &xvfb_}) {
+        if (process->state() != QProcess::NotRunning) {
+            process->terminate();
+            if (!process->waitForFinished(3000)) {
+                process->kill();
+                process->waitForFinished(3000);
+            }
+        }
+    }
+}
+
+namespace {
+
+// Whether nothing serves display `number`: no lock file, no socket file, and nothing on the
+// abstract socket either (a server of another mount namespace leaves only that one).
+bool displayFree(int number)
+{
+    if (QFileInfo::exists(QStringLiteral("/tmp/.X%1-lock").arg(number)) ||
+        QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number))) {
+        return false;
+    }
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return false;
+    }
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QStringLiteral("/tmp/.X11-unix/X%1").arg(number).toLatin1();
+    std::memcpy(address.sun_path + 1, name.constData(), static_cast<size_t>(name.size()));
+    const socklen_t length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    const bool taken = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0;
+    ::close(fd);
+    return !taken;
+}
+
+}  // namespace
+
+bool XSession::start()
+{
+    // Displays well above the usual ones, spread by process so that parallel tests rarely meet.
+    static int next = 100 + static_cast<int>(::getpid() % 400);
+    int number = -1;
+    for (int tries = 0; tries < 200 && number < 0; ++tries) {
+        const int candidate = next;
+        next = next >= 599 ? 100 : next + 1;
+        if (displayFree(candidate)) {
+            number = candidate;
+        }
+    }
+    if (number < 0) {
+        error_ = QStringLiteral("no free display");
+        return false;
+    }
+    display_ = QStringLiteral(":") + QString::number(number);
     xvfb_.setProgram(QStringLiteral("Xvfb"));
-    xvfb_.setArguments({QStringLiteral("-displayfd"), QString::number(fds[1]), QStringLiteral("-screen"),
-                        QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
-                        QStringLiteral("tcp")});
-    xvfb_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    xvfb_.setArguments({display_, QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x800x24"),
+                        QStringLiteral("-nolisten"), QStringLiteral("tcp")});
     xvfb_.setStandardOutputFile(QProcess::nullDevice());
+    xvfb_.setStandardErrorFile(QProcess::nullDevice());
     xvfb_.start();
-    ::close(fds[1]);
     if (!xvfb_.waitForStarted(5000)) {
-        ::close(fds[0]);
         error_ = QStringLiteral("Xvfb did not start");
-        return;
+        return false;
     }
-    QByteArray number;
-    char c = 0;
-    while (::read(fds[0], &c, 1) == 1 && c != '\n') {
-        number.append(c);
+    // A server that lost the display to another one started at the same moment ends at once.
+    QDeadlineTimer opens(10000);
+    while (!displayOpens()) {
+        if (opens.hasExpired() || xvfb_.state() == QProcess::NotRunning) {
+            error_ = QStringLiteral("the display ") + display_ + QStringLiteral(" takes no connection");
+            return false;
+        }
+        QThread::msleep(50);
     }
-    ::close(fds[0]);
-    if (number.isEmpty()) {
-        error_ = QStringLiteral("Xvfb gave no display");
-        return;
-    }
-    display_ = QStringLiteral(":") + QString::fromLatin1(number);
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), display_);
@@ -101,30 +167,30 @@ XSession::XSession()
     trayer_.start();
     if (!trayer_.waitForStarted(5000)) {
         error_ = QStringLiteral("trayer did not start");
-        return;
+        return false;
     }
-    QDeadlineTimer deadline(10000);
+    // trayer takes a while to claim the tray on a loaded machine.
+    QDeadlineTimer deadline(30000);
     while (!trayAvailable()) {
-        if (deadline.hasExpired()) {
+        if (deadline.hasExpired() || trayer_.state() == QProcess::NotRunning) {
             error_ = QStringLiteral("no system tray on ") + display_;
-            return;
+            return false;
         }
         QThread::msleep(50);
+        trayer_.waitForFinished(0);  // notice an exit without an event loop
     }
-    valid_ = true;
+    error_.clear();
+    return true;
 }
 
-XSession::~XSession()
+bool XSession::displayOpens() const
 {
-    for (QProcess* process : {&trayer_, &xvfb_}) {
-        if (process->state() != QProcess::NotRunning) {
-            process->terminate();
-            if (!process->waitForFinished(3000)) {
-                process->kill();
-                process->waitForFinished(3000);
-            }
-        }
+    Display* dpy = XOpenDisplay(display_.toLocal8Bit().constData());
+    if (dpy == nullptr) {
+        return false;
     }
+    XCloseDisplay(dpy);
+    return true;
 }
 
 bool XSession::trayAvailable() const

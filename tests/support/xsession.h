@@ -29,6 +29,9 @@ public:
     int xdotool(const QStringList& args) const;
 
 private:
+    bool start();
+    void stop();
+    bool displayOpens() const;
     bool trayAvailable() const;
 
     QProcess xvfb_;

@@ -65,7 +65,7 @@ void TestCorvisinspectApi::calls_data()
     };
     row("ssoAuth", {"ssoAuth", "uname=zhang", "appid=3"}, "/Mervasso/auth/ssoAuth.json", "response.sso_token",
         "sso-token-0001");
-    row("getAuthInfo", {"getAuthInfo", "data=sig"}, "/Mervasso/cert/getAuthInfo.json", "response.salt", "a1b2c3");
+    row("getAuthInfo", {"getAuthInfo", "data=sig"}, "/Mervasso/cert/getAuthInfo.json", "response.status", 2000);
     row("records", {"querySandboxApproveRecords", "pageIndex=1", "pageSize=20"},
         "/Mervasso/approve/querySandboxApproveRecords.json", "response.recordList.1.fileSize", 1048576);
     row("notice", {"getSandboxApproveNotice", "recordIds=r-1"}, "/Mervasso/approve/getSandboxApproveNotice.json",

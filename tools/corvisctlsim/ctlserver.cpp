@@ -187,6 +187,7 @@ CtlServer::~CtlServer()
 
 bool CtlServer::start(QString& error)
 {
+    scenario_.setChallengeFile(options_.challengePath);
     if (!scenario_.load(error)) {
         return false;
     }

@@ -21,6 +21,7 @@ public:
     struct Options {
         QString scenarioPath;
         QString recordPath;
+        QString challengePath;
         int httpsPort = 0;
         int sandboxPort = 0;
         int tlsMinVersion = 0;

@@ -3,8 +3,11 @@
 
 #include "corviscommon/inifile.h"
 #include "corviscommon/productpath.h"
+#include "corviscommon/productpaths.h"
 #include "tools/corvisctlsim/ctlserver.h"
 #include "tools/corvisctlsim/desecb.h"
+
+#include <QFileInfo>
 
 #include <openssl/ssl.h>
 
@@ -23,8 +26,8 @@ namespace {
 int usage()
 {
     std::fprintf(stderr,
-                 "usage: corvisctlsim serve [--scenario FILE] [--record FILE] [--https-port N] [--sandbox-port N]\n"
-                 "                          [--tls-min 1.2|1.3] [--configure] [--exit-with-parent]\n"
+                 "usage: corvisctlsim serve [--scenario FILE] [--record FILE] [--challenges FILE] [--https-port N]\n"
+                 "                          [--sandbox-port N] [--tls-min 1.2|1.3] [--configure] [--exit-with-parent]\n"
                  "       corvisctlsim des encrypt|decrypt KEY   (text on standard input)\n");
     return 1;
 }
@@ -60,7 +63,7 @@ bool parsePort(const char* text, int& port)
 // Points the workbench's configuration under the prefix at this stand-in.
 void configure(int httpsPort, int sandboxPort)
 {
-    const std::string sysCfg = corvis::installPath("ini/syscfg.ini");
+    const std::string sysCfg = corvis::paths::sysCfg().toLocal8Bit().toStdString();
     corvis::makeParentDirs(sysCfg);
     const std::string https = std::to_string(httpsPort);
     const std::string sandbox = std::to_string(sandboxPort);
@@ -99,6 +102,8 @@ int main(int argc, char* argv[])
             options.scenarioPath = QString::fromLocal8Bit(argv[++i]);
         } else if (arg == "--record" && hasValue) {
             options.recordPath = QString::fromLocal8Bit(argv[++i]);
+        } else if (arg == "--challenges" && hasValue) {
+            options.challengePath = QString::fromLocal8Bit(argv[++i]);
         } else if (arg == "--https-port" && hasValue) {
             if (!parsePort(argv[++i], options.httpsPort)) {
                 return usage();
@@ -129,6 +134,10 @@ int main(int argc, char* argv[])
         const std::string dir = corvis::pathPrefix() + "/sim";
         corvis::makeDirs(dir);
         options.recordPath = QString::fromLocal8Bit((dir + "/controller-requests.jsonl").c_str());
+    }
+    if (options.challengePath.isEmpty()) {
+        // Beside the record, where the simulated client service looks for them.
+        options.challengePath = QFileInfo(options.recordPath).absolutePath() + QStringLiteral("/challenges.jsonl");
     }
     std::signal(SIGPIPE, SIG_IGN);
 

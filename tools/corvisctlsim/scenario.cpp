@@ -29,9 +29,13 @@ QByteArray compact(const QJsonValue& value)
     return wrapped.mid(1, wrapped.size() - 2);
 }
 
+}  // namespace
+
 // {"$des": {"key": K, "text": T}} stands for the DES text of T (a string, or any JSON value as
-// compact JSON) under K, as the controller enciphers its data.
-QJsonValue expand(const QJsonValue& value)
+// compact JSON) under K, as the controller enciphers its data. {"$challenge": {"key": K}} stands
+// for the DES text of a fresh getAuthInfo challenge, recorded in the challenge file; "authOriginal",
+// "originalId" or "salt" beside the key pin that field.
+QJsonValue Scenario::expand(const QJsonValue& value)
 {
     if (value.isArray()) {
         QJsonArray out;
@@ -44,6 +48,17 @@ QJsonValue expand(const QJsonValue& value)
         return value;
     }
     const QJsonObject object = value.toObject();
+    if (object.size() == 1 && object.value("$challenge").isObject()) {
+        const QJsonObject spec = object.value("$challenge").toObject();
+        const QJsonObject challenge = challenges_.issue(spec);
+        std::string cipherText;
+        if (challenge.isEmpty() ||
+            !desecb::encrypt(spec.value("key").toString().toStdString(),
+                             QJsonDocument(challenge).toJson(QJsonDocument::Compact).toStdString(), cipherText)) {
+            std::fprintf(stderr, "corvisctlsim: $challenge needs an 8-byte key and a writable challenge file\n");
+        }
+        return QString::fromStdString(cipherText);
+    }
     if (object.size() == 1 && object.value("$des").isObject()) {
         const QJsonObject des = object.value("$des").toObject();
         const QJsonValue text = des.value("text");
@@ -60,8 +75,6 @@ QJsonValue expand(const QJsonValue& value)
     }
     return out;
 }
-
-}  // namespace
 
 Scenario::Scenario(const QString& path) : path_(path.isEmpty() ? QStringLiteral(":/corvisctlsim/default.json") : path)
 {

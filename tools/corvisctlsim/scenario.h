@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/corvisctlsim/challengeissuer.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QJsonObject>
@@ -28,12 +30,16 @@ public:
 
     bool load(QString& error);
     CtlResponse next(const QString& service, const QString& path);
+    // Where "$challenge" records what it hands out.
+    void setChallengeFile(const QString& path) { challenges_.setPath(path); }
 
 private:
     bool parse(const QByteArray& raw, QString& error);
     void refresh();
-    static CtlResponse toResponse(const QJsonObject& object);
+    CtlResponse toResponse(const QJsonObject& object);
+    QJsonValue expand(const QJsonValue& value);
 
+    ChallengeIssuer challenges_;
     QString path_;
     QByteArray raw_;
     QJsonObject root_;

@@ -1,14 +1,17 @@
 // corvissim: the sibling services of the workbench, played on their sockets under the prefix.
-//   corvissim serve [--scenario FILE | --scenario builtin:NAME]
+//   corvissim serve [--scenario FILE | --scenario builtin:NAME]...
 //   corvissim push --code 0xNNNN [--arg N] [--text TEXT]
+//   corvissim qrcode scan|confirm|expire|cancel [--user NAME] [--authcode CODE] [--sessionid ID] [--msg TEXT]
 // See README.md beside this file.
 
 #include "simpush.h"
+#include "simqrcode.h"
 #include "simrecord.h"
 #include "simresponder.h"
 #include "simscenario.h"
 #include "simservice.h"
 
+#include "comm/clientreq.h"
 #include "corviscommon/productpath.h"
 
 #include <QCoreApplication>
@@ -26,17 +29,20 @@ namespace {
 int usage()
 {
     std::fprintf(stderr,
-                 "usage: corvissim serve [--scenario FILE | --scenario builtin:NAME]\n"
-                 "       corvissim push --code 0xNNNN [--arg N] [--text TEXT]\n");
+                 "usage: corvissim serve [--scenario FILE | --scenario builtin:NAME]...\n"
+                 "       corvissim push --code 0xNNNN [--arg N] [--text TEXT]\n"
+                 "       corvissim qrcode scan|confirm|expire|cancel [--user NAME] [--authcode CODE] "
+                 "[--sessionid ID] [--msg TEXT]\n");
     return 2;
 }
 
 int serve(const QStringList& args)
 {
-    QString scenarioName;
+    // Several scenarios are loaded in order; a later one replaces the entries of an earlier one.
+    QStringList scenarioNames;
     for (int i = 0; i < args.size(); ++i) {
         if (args.at(i) == QLatin1String("--scenario") && i + 1 < args.size()) {
-            scenarioName = args.at(++i);
+            scenarioNames.append(args.at(++i));
         } else {
             return usage();
         }
@@ -49,7 +55,7 @@ int serve(const QStringList& args)
 
     SimScenario scenario;
     QString error;
-    if (!scenarioName.isEmpty()) {
+    for (const QString& scenarioName : scenarioNames) {
         const bool loaded = scenarioName.startsWith(QLatin1String("builtin:"))
                                 ? scenario.loadBuiltin(scenarioName.mid(8), &error)
                                 : scenario.loadFile(scenarioName, &error);
@@ -73,27 +79,11 @@ int serve(const QStringList& args)
     pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
 
     SimResponder responder;
-    using F = SimService::Framing;
-    const struct {
-        const char* peer;
-        const char* path;
-        F framing;
-        bool answers;
-    } sockets[] = {
-        {"corvisclient", "/tmp/.corvisclient.un", F::Request, true},
-        {"corvistray", "/tmp/.corvistray.un", F::Request, false},
-        {"corvisupdatesrv", "/tmp/.corvisupdatesrv.un", F::Request, false},
-        {"corvisweb", "/tmp/.corvisweb.un", F::Request, false},
-        {"corvisdaemon", "/tmp/.corvis_cfs/.corvisdaemon.sock", F::Stream, false},
-        {"corvisdaemon", "/run/user/corvis/.corvisdaemon.sock", F::Stream, false},
-        {"corvisdaemon", "/tmp/.corvisdaemon.un", F::Frame, false},
-        {"userstation", "/tmp/.userstation.un", F::Frame, false},
-    };
+    // The services' own socket table: every socket the workbench may reach a service on.
     std::vector<std::unique_ptr<SimService>> services;
-    for (const auto& socket : sockets) {
-        services.push_back(std::make_unique<SimService>(
-            QString::fromLatin1(socket.peer), corvis::productPathQ(QString::fromLatin1(socket.path)), socket.framing,
-            socket.answers, scenario, record, responder));
+    for (const ServiceSocket& socket : serviceSockets()) {
+        services.push_back(std::make_unique<SimService>(socket.peer, socket.path, socket.framing, socket.answers,
+                                                        scenario, record, responder));
         if (!services.back()->start(&error)) {
             std::fprintf(stderr, "corvissim: %s\n", error.toLocal8Bit().constData());
             return 1;
@@ -174,6 +164,9 @@ int main(int argc, char** argv)
     }
     if (command == QLatin1String("push")) {
         return push(args);
+    }
+    if (command == QLatin1String("qrcode")) {
+        return SimQrcode::command(args);
     }
     return usage();
 }

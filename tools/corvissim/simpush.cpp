@@ -1,6 +1,6 @@
 #include "simpush.h"
 
-#include "corviscommon/productpath.h"
+#include "corviscommon/productpaths.h"
 #include "platform/corvismsg/us_client.h"
 
 #include <cerrno>
@@ -8,7 +8,7 @@
 
 int simPush(uint16_t code, uint16_t arg, const QByteArray& text, QString* error)
 {
-    const std::string path = corvis::productPath("/tmp/.corvisbench.us");
+    const std::string path = corvis::paths::pushSocket().toLocal8Bit().toStdString();
     US_Client client;
     if (client.InitConn(0, 1, path.c_str()) != 1) {
         *error = QStringLiteral("%1: %2").arg(QString::fromStdString(path), QString::fromLocal8Bit(std::strerror(errno)));

@@ -128,7 +128,8 @@ void SimResponder::execute(const SimRequest& request, const QJsonObject& chosen,
     for (int depth = 0; depth < 8; ++depth) {
         bool replaced = false;
         for (const SimKeys::Key& key : SimKeys::all()) {
-            QJsonObject other;
+            // A key may build on the response it stands in (its other keys).
+            QJsonObject other = response;
             if (key.select && response.contains(key.name) && key.select(request, response.value(key.name), &other)) {
                 response = other;
                 replaced = true;

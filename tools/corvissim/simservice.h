@@ -1,5 +1,7 @@
 #pragma once
 
+#include "comm/clientreq.h"
+
 #include "platform/corvismsg/postdeal.h"
 
 #include <QString>
@@ -17,11 +19,8 @@ class US_Server;
 class SimService : public PostDeal
 {
 public:
-    enum class Framing {
-        Request,  // the 64502-byte request buffer; the client service answers on the connection
-        Stream,   // the daemon client's frames, one connection carrying several
-        Frame,    // our own framing, one frame per connection (daemon and user-station commands)
-    };
+    // As the services' socket table says (comm/clientreq.h).
+    using Framing = SocketFraming;
 
     SimService(const QString& peer, const QString& path, Framing framing, bool answers, SimScenario& scenario,
                SimRecord& record, SimResponder& responder);

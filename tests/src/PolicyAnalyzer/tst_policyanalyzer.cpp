@@ -159,7 +159,11 @@ void TestPolicyAnalyzer::logSourceIsThePolicyAnalyzer()
     QList<st_resource> list;
     PolicyAnalyzer::instance()->readAccessResult(result);
     PolicyAnalyzer::instance()->readAppList(list);
-    QCOMPARE(sink.names, QSet<QString>{QStringLiteral("policyanalyzer.cpp")});
+    // The readers' own files (the class spreads over policyanalyzer*.cpp and its internal header).
+    QVERIFY(!sink.names.isEmpty());
+    for (const QString& name : qAsConst(sink.names)) {
+        QVERIFY2(name.startsWith(QLatin1String("policyanalyzer")), qPrintable(name));
+    }
 }
 
 void TestPolicyAnalyzer::notRegularFiles_data()
