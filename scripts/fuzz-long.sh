@@ -6,7 +6,7 @@
 # into BUILD_DIR/fuzz-corpus/<target>, where the next run starts from. Crash reproducers land as
 # BUILD_DIR/fuzz/<target>-crash-*; copy one under fuzz/corpus/ with a telling name by hand.
 # The executions per target and in total are printed.
-#   usage: scripts/fuzz-long.sh BUILD_DIR [MINUTES (10)] [JOBS (1)]
+#   usage: scripts/fuzz-long.sh BUILD_DIR [MINUTES (10)] [JOBS (1)]   (FUZZ_SECONDS=N: N seconds each)
 #   e.g.   scripts/fuzz-long.sh build-asan 10 2
 set -euo pipefail
 build=${1:?build dir (configured with -DCORVIS_FUZZ=ON)}
@@ -21,7 +21,7 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 work=$(mktemp -d /tmp/cvbfuzzlong.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-seconds=$((minutes * 60))
+seconds=${FUZZ_SECONDS:-$((minutes * 60))}
 export LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
@@ -57,7 +57,7 @@ run_one() {
     "$name" "${runs:-?}" "$seconds" "${rss:-?}" "$files" "$bytes" | tee "$work/$name.result"
 }
 
-echo "fuzz-long: ${#targets[@]} targets, $minutes min each, $jobs at a time"
+echo "fuzz-long: ${#targets[@]} targets, $seconds s each, $jobs at a time"
 failed=0
 running=0
 for target in "${targets[@]}"; do
