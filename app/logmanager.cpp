@@ -1,6 +1,7 @@
 #include "app/logmanager.h"
 
 #include "app/logretention.h"
+#include "corviscommon/localtimezone.h"
 #include "corviscommon/logging.h"
 #include "corviscommon/productpath.h"
 #include "corviscommon/productpaths.h"
@@ -44,6 +45,7 @@ private:
 
 LogManager::LogManager(const char* argv0, QObject* parent) : QObject(parent)
 {
+    corvis::pinLocalTimeZone();
     const std::string logDir = corvis::paths::sandboxLogDir().toLocal8Bit().toStdString();
     corvis::makeDirs(logDir);
     corvis::makeDirs(corvis::paths::logDir().toLocal8Bit().toStdString());
