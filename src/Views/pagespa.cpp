@@ -108,6 +108,7 @@ PageSPA::PageSPA() : QWidget(nullptr)
     title_->setAlignment(Qt::AlignCenter);
     back_ = makeButton(this, "btnSpaBack", QStringLiteral("返回"), QStringLiteral("返回"));
     back_->setFlat(true);
+    back_->setStyleSheet(QStringLiteral("color: %1; font-size: 14px; border: none;").arg(QLatin1String(cusstyle::kTheme)));
     back_->setVisible(false);
     connect(back_, &QPushButton::clicked, this, &PageSPA::onOauthToLogin);
     QPushButton* minimise = makeButton(this, "btnSpaMin", QString(), QStringLiteral("最小化"));
@@ -148,7 +149,7 @@ PageSPA::PageSPA() : QWidget(nullptr)
     backRow->addWidget(back_);
     backRow->addStretch(1);
     auto* panelLayout = new QVBoxLayout(panel);
-    panelLayout->setContentsMargins(10, 10, 10, 10);
+    panelLayout->setContentsMargins(10, 18, 10, 14);
     panelLayout->addLayout(backRow);
     panelLayout->addWidget(title_);
     panelLayout->addWidget(stack_, 1);
@@ -237,6 +238,8 @@ QWidget* PageSPA::buildOauthTabs()
 {
     oauthTabs_ = new CusTabWidget(this);
     oauthTabs_->setObjectName(QStringLiteral("spaOauthTabs"));
+    // A document-mode bar spans the whole width, which would leave the tabs on the left.
+    oauthTabs_->setDocumentMode(false);
     oauthTabs_->setTabsCentered(true);
 
     oauthTabs_->addTab(buildQrcodeTab(QStringLiteral("手机扫码应用"), &qrcodeHint_, &qrcodeLogin_), QStringLiteral("扫码登录"));
