@@ -54,6 +54,7 @@ void MainWindow::updateLoginState(ServerReq req)
     viewTop_->exitClear();
     deviceInfo_->onLoginStateChanged(loginState_, SDeviceInfo{});
     login_->exitClear();
+    spa_->exitClear();
     if (!Common::edition().is(Edition::Id::TirrowaUosX86) || stack_->currentIndex() != PageMainSpa) {
         stack_->setCurrentIndex(PageMainLogin);
     }
@@ -76,6 +77,9 @@ void MainWindow::onSPALoginSucc(QString account, QString password)
     if (Common::csMode()) {
         stack_->setCurrentIndex(PageMainLogin);
         login_->initLoginDialog();
+        // Past the SPA the service reaches the controller: the title's answer builds the tabs and
+        // hands the SPA credentials to the login page (needAutoLogin).
+        querySystemTitle();
     } else {
         hide();
     }

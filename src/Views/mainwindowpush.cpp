@@ -99,31 +99,25 @@ void MainWindow::onRedoSpa(int arg)
 void MainWindow::onTraySpaLoginResult(const QString& text)
 {
     LOG(INFO) << "onServerMsg meet SReqTraySpaLoginResult! msg:" << corvis::logSafe(text);
-    if (text.isEmpty() || text == QLatin1String("OPEN1443")) {
+    // SpaRules::trayOutcome reads the outcome from the text, not from the pushed argument.
+    switch (SpaRules::trayOutcome(text, spa_->isInOauthResetPage())) {
+    case SpaRules::TrayOutcome::Success:
         spa_->slot_SPA_login_result(true, text);
-        return;
+        break;
+    case SpaRules::TrayOutcome::Failure:
+        spa_->slot_SPA_login_result(false, text);
+        break;
+    case SpaRules::TrayOutcome::ContinueAuthCode:
+        LOG(INFO) << "spa auth success, begin sendsms.";
+        spa_->onOauthResetBtnAuthCode(false);
+        break;
+    case SpaRules::TrayOutcome::ContinueCommit:
+        LOG(INFO) << "spa auth success, begin updatepwd.";
+        spa_->onOauthResetBtnCommit(false);
+        break;
+    case SpaRules::TrayOutcome::Ignore:
+        break;
     }
-    if (text.contains(QLatin1String("YZY_ONLYAUTH_SUCCESS"))) {
-        // The one-time authorization of the reset form; nothing to continue elsewhere.
-        if (!spa_->isInOauthResetPage()) {
-            return;
-        }
-        if (text.contains(QLatin1String("SENDSMS"))) {
-            LOG(INFO) << "spa auth success, begin sendsms.";
-            spa_->onOauthResetBtnAuthCode(false);
-        } else {
-            LOG(INFO) << "spa auth success, begin updatepwd.";
-            spa_->onOauthResetBtnCommit(false);
-        }
-        return;
-    }
-    if (text.contains(QLatin1String("YZY_ONLYAUTH_FAIL"))) {
-        if (spa_->isInOauthResetPage()) {
-            spa_->slot_SPA_login_result(false, text);
-        }
-        return;
-    }
-    spa_->slot_SPA_login_result(false, text);
 }
 
 void MainWindow::onOpenApprove(ServerReq req)

@@ -67,6 +67,13 @@ void MainWindow::onCommMsg(ClientReq req, QString resMsg, QString extra, bool fa
         }
         return;
     }
+    if (req == CReqTraySpaLogin) {
+        // An SPA request the tray never got gets no outcome either: the page must not wait.
+        if (failed) {
+            spa_->onSpaRequestFailed(resMsg == kConnectError ? kRestartMessage : resMsg);
+        }
+        return;
+    }
     const bool loginResult = isLoginResult(req);
     if (!loginResult && !isRoutedClientResult(req)) {
         return;

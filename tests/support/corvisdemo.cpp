@@ -177,6 +177,64 @@ struct Scene {
 
 // The accounts and answers are those of the built-in demo scenario (tools/corvissim/README.md).
 const Scene kScenes[] = {
+    // SPA on: the workbench starts on the SPA page and knocks through corvissim's tray.
+    {"spa", "the SPA page and the login it opens", {QStringLiteral("demo")},
+     [](SceneSetup& s) {
+         return s.setIni(QStringLiteral("ini/syscfg.ini"), "corvisspa", "spamark", QStringLiteral("1")) &&
+                s.setIni(QStringLiteral("ini/syscfg.ini"), "corvisspa", "spasim", QStringLiteral("1"));
+     }, {
+    {"spa-01-account.png", "the SPA page in account mode",
+     [](Demo& d) { return d.waitWindow(d.pid) && d.waitShown(QStringLiteral("预认证"), QStringLiteral("label")); }},
+    {"spa-02-refused.png", "a refused SPA",
+     [](Demo& d) {
+         return d.typeInto(QStringLiteral("账号"), QStringLiteral("demo")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Wrong@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitShown(QStringLiteral("SPA认证失败：用户名或密码错误"), QStringLiteral("label"));
+     }},
+    {"spa-03-sim.png", "the SIM mode",
+     [](Demo& d) {
+         return d.click(QStringLiteral("切换认证方式"), QStringLiteral("push button")) &&
+                d.waitShown(QStringLiteral("SIM认证"), QStringLiteral("label"));
+     }},
+    {"spa-04-login-filled.png", "the login page filled after a successful SPA",
+     [](Demo& d) {
+         return d.click(QStringLiteral("切换认证方式"), QStringLiteral("push button")) &&
+                d.typeInto(QStringLiteral("账号"), QStringLiteral("demo")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0112")) && d.waitShown(QStringLiteral("登录"), QStringLiteral("push button"));
+     }},
+    }},
+    {"spa-oauth", "the SPA page's OAuth tabs and its password reset", {QStringLiteral("demo")},
+     [](SceneSetup& s) {
+         return s.setIni(QStringLiteral("ini/syscfg.ini"), "corvisspa", "spamark", QStringLiteral("1")) &&
+                s.setIni(QStringLiteral("ini/syscfg.ini"), "corvisspa", "spaoauth", QStringLiteral("1"));
+     }, {
+    {"spa-05-oauth-tabs.png", "the OAuth tabs",
+     [](Demo& d) { return d.waitWindow(d.pid) && d.waitShown(QStringLiteral("微信扫码"), QStringLiteral("page tab")); }},
+    {"spa-06-reset-refused.png", "the reset form refusing different passwords",
+     [](Demo& d) {
+         return d.click(QStringLiteral("账号登录"), QStringLiteral("page tab")) &&
+                d.click(QStringLiteral("忘记密码"), QStringLiteral("push button")) &&
+                d.typeInto(QStringLiteral("用户名"), QStringLiteral("demo")) &&
+                d.typeInto(QStringLiteral("手机号"), QStringLiteral("13800000000")) &&
+                d.typeInto(QStringLiteral("新密码"), QStringLiteral("Kq9z!mA2")) &&
+                d.typeInto(QStringLiteral("确认新密码"), QStringLiteral("Kq9z!mA3")) &&
+                d.click(QStringLiteral("获取验证码"), QStringLiteral("push button")) &&
+                d.waitShown(QStringLiteral("两次密码输入不一致，请重新输入！"), QStringLiteral("label"));
+     }},
+    {"spa-07-reset-code-sent.png", "the reset form after the code was sent",
+     [](Demo& d) {
+         return d.typeInto(QStringLiteral("确认新密码"), QStringLiteral("Kq9z!mA2")) &&
+                d.click(QStringLiteral("获取验证码"), QStringLiteral("push button")) &&
+                d.waitRequest(QStringLiteral("0x0133")) && d.waitShown(QStringLiteral("验证码已发送"), QStringLiteral("label"));
+     }},
+    {"spa-08-reset-done.png", "the password changed",
+     [](Demo& d) {
+         return d.typeInto(QStringLiteral("手机验证码"), QStringLiteral("123456")) &&
+                d.click(QStringLiteral("提交"), QStringLiteral("push button")) && d.waitRequest(QStringLiteral("0x0134")) &&
+                d.waitShown(QStringLiteral("修改成功，3s后自动返回登录界面"), QStringLiteral("label"));
+     }},
+    }},
     {"login", "the login page and the work area", {QStringLiteral("demo")}, {}, {
     {"01-login-page.png", "the login page",
      [](Demo& d) { return d.waitWindow(d.pid) && d.waitShown(QStringLiteral("登录"), QStringLiteral("push button")); }},

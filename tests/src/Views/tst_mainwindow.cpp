@@ -656,6 +656,19 @@ void TestMainWindow::spaOutcome()
     if (resetPage) {
         spa->onOauthToReset();
     }
+    if (step != 0) {
+        // The form continues only a step the user asked for.
+        const std::pair<const char*, const char*> fields[] = {{"editSpaResetUser", "zhang"}, {"editSpaResetMobile", "13800000000"},
+                                                              {"editSpaResetPassword", "a"}, {"editSpaResetRepeated", "a"},
+                                                              {"editSpaResetCode", "1"}};
+        for (const auto& field : fields) {
+            spa->findChild<QLineEdit*>(QLatin1String(field.first))->setText(QString::fromLatin1(field.second));
+        }
+        QTest::mouseClick(spa->findChild<QPushButton*>(step == 128 ? QStringLiteral("btnSpaResetAuthCode")
+                                                                   : QStringLiteral("btnSpaResetCommit")),
+                          Qt::LeftButton);
+        QVERIFY(spa->isKnocking());
+    }
     QCOMPARE(spa->isInOauthResetPage(), resetPage);
     QSignalSpy shown(spa, &PageSPA::spaResultShown);
     QSignalSpy continued(spa, &PageSPA::oauthResetStepStarted);
