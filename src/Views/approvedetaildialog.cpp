@@ -11,7 +11,7 @@
 ApproveDetailDialog::ApproveDetailDialog(QWidget* parent) : CustomDialog(parent)
 {
     setMinimizeVisible(false);
-    resize(480, 440);
+    resize(480, 400);
 
     auto* column = new QVBoxLayout(body());
     column->setContentsMargins(24, 16, 24, 24);

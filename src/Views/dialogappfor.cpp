@@ -35,8 +35,9 @@ DialogAppFor::DialogAppFor(QWidget* parent) : CustomDialog(parent)
     tabs_->setFocusPolicy(Qt::StrongFocus);
     tabs_->setStyleSheet(QStringLiteral("QListWidget {border: none; border-right: 1px solid %1; background: #F7F8FA; "
                                         "font-size: 14px; outline: none; padding-top: 8px;}"
-                                        "QListWidget::item {height: 44px; padding-left: 20px; color: %2;}"
-                                        "QListWidget::item:selected {background: %3; color: %4;}")
+                                        "QListWidget::item {height: 44px; border: none; padding-left: 20px; color: %2;}"
+                                        "QListWidget::item:!selected {padding-left: 20px;}"
+                                        "QListWidget::item:selected {padding-left: 20px; background: %3; color: %4;}")
                              .arg(QLatin1String(cusstyle::kBorder), QLatin1String(cusstyle::kText),
                                   QLatin1String(cusstyle::kThemeLight), QLatin1String(cusstyle::kTheme)));
     tabs_->addItem(QStringLiteral("资源申请"));
