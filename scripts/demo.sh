@@ -14,7 +14,7 @@ jobs=${JOBS:-$(nproc)}
 
 scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
-cmake --build build -j"$jobs" --target corvisbench corvisinspect corvissim corvisdemo
+cmake --build build -j"$jobs" --target corvisbench corvisinspect corvissim corvisctlsim corvisdemo
 
 prefix=$(mktemp -d /tmp/cvbdemo.XXXXXX)
 install_root="$prefix/opt/quintrel/orvane"

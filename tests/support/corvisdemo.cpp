@@ -12,6 +12,7 @@
 #include "accessibility.h"
 #include "ctlsim.h"
 #include "simprocess.h"
+#include "testpaths.h"
 #include "testprefix.h"
 #include "xsession.h"
 
@@ -272,6 +273,37 @@ const Scene kScenes[] = {
      }},
     {"06-messages.png", "the message centre",
      [](Demo& d) { return d.push(0x0331) && d.waitShown(QStringLiteral("消息中心")); }},
+    }},
+    {"sandbox", "the sandbox page and the approval records", {QStringLiteral("demo")}, {}, {
+    {"sandbox-page.png", "the sandbox page with three sandboxes",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.typeInto(QStringLiteral("账号"), QStringLiteral("demo")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0106")) && d.push(0x0310) && d.waitWindow(d.pid) &&
+                d.waitShown(QStringLiteral("统一门户"), QStringLiteral("check box")) &&
+                d.click(QStringLiteral("安全沙箱")) && d.waitShown(QStringLiteral("沙箱列表"));
+     }},
+    {"approvals-apps.png", "我的申请 on the application requests",
+     [](Demo& d) {
+         // The controller, with the demo session the client service logged in with.
+         QFile records(QStringLiteral(CORVIS_SOURCE_DIR "/tools/corvisctlsim/scenarios/approvals.json"));
+         return records.open(QIODevice::ReadOnly) && d.setup->startController(records.readAll()) &&
+                d.setup->setIni(QStringLiteral("ini/userinfo.ini"), "UserInfo", "SessionID",
+                                QStringLiteral("demo-session-demo")) &&
+                d.push(0x0328) && d.waitShown(QStringLiteral("我的申请")) && d.waitRequest(QStringLiteral("0x0137")) &&
+                d.waitShown(QStringLiteral("申请记录"));
+     }},
+    {"approvals-app-detail.png", "the details of an application request",
+     [](Demo& d) {
+         return d.click(QStringLiteral("申请记录")) && d.key(QStringLiteral("Return")) &&
+                d.waitShown(QStringLiteral("应用资源申请"));
+     }},
+    {"approvals-sandbox-detail.png", "the sandbox data requests with the details of one",
+     [](Demo& d) {
+         return d.key(QStringLiteral("Escape")) && d.push(0x0330) && d.waitShown(QStringLiteral("申请记录")) &&
+                d.click(QStringLiteral("申请记录")) && d.key(QStringLiteral("Return")) &&
+                d.waitShown(QStringLiteral("沙箱数据导出申请"), QStringLiteral("label"));
+     }},
     }},
 };
 

@@ -324,7 +324,7 @@ void CtlServer::onRequest(struct evhttp_request* req, void* arg)
     const struct evhttp_uri* uri = evhttp_request_get_evhttp_uri(req);
     const char* path = uri != nullptr ? evhttp_uri_get_path(uri) : nullptr;
     const CtlResponse response =
-        server->scenario_.next(service->name, QString::fromUtf8(path != nullptr && path[0] != '\0' ? path : "/"));
+        server->scenario_.next(service->name, QString::fromUtf8(path != nullptr && path[0] != '\0' ? path : "/"), body);
     if (response.hang) {
         return;  // left unanswered until the client gives up
     }

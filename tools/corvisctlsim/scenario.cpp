@@ -1,6 +1,9 @@
 #include "tools/corvisctlsim/scenario.h"
 
 #include "tools/corvisctlsim/desecb.h"
+#include "tools/corvisctlsim/sandboxrecords.h"
+
+#include <QDateTime>
 
 #include <QFile>
 #include <QJsonArray>
@@ -116,7 +119,7 @@ void Scenario::refresh()
     }
 }
 
-CtlResponse Scenario::next(const QString& service, const QString& path)
+CtlResponse Scenario::next(const QString& service, const QString& path, const QByteArray& body)
 {
     refresh();
     const QJsonObject answers = root_.value(service).toObject();
@@ -137,17 +140,27 @@ CtlResponse Scenario::next(const QString& service, const QString& path)
     const QString counter = service + QLatin1Char(' ') + key;
     const int index = qMin(used_.value(counter), list.size() - 1);
     used_[counter] = index + 1;
-    return toResponse(list.at(index).toObject());
+    return toResponse(list.at(index).toObject(), body);
 }
 
-CtlResponse Scenario::toResponse(const QJsonObject& object)
+CtlResponse Scenario::toResponse(const QJsonObject& object, const QByteArray& requestBody)
 {
     CtlResponse response;
     response.status = object.value("status").toInt(200);
     response.delayMs = object.value("delayMs").toInt(0);
     response.close = object.value("close").toBool(false);
     response.hang = object.value("hang").toBool(false);
-    if (object.contains("bodyBase64")) {
+    if (object.contains("sandboxRecords")) {
+        const QJsonObject spec = object.value("sandboxRecords").toObject();
+        QString error;
+        if (sandboxrecords::check(spec, error)) {
+            response.body = sandboxrecords::answer(spec, requestBody, QDateTime::currentSecsSinceEpoch());
+        } else {
+            std::fprintf(stderr, "corvisctlsim: %s\n", error.toLocal8Bit().constData());
+            response.status = 500;
+            response.body = error.toUtf8();
+        }
+    } else if (object.contains("bodyBase64")) {
         response.body = QByteArray::fromBase64(object.value("bodyBase64").toString().toLatin1());
     } else {
         const QJsonValue body = expand(object.value("body"));

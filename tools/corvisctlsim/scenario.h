@@ -29,14 +29,15 @@ public:
     explicit Scenario(const QString& path);
 
     bool load(QString& error);
-    CtlResponse next(const QString& service, const QString& path);
+    // `body` is the request's body, which some answers are made from.
+    CtlResponse next(const QString& service, const QString& path, const QByteArray& body = QByteArray());
     // Where "$challenge" records what it hands out.
     void setChallengeFile(const QString& path) { challenges_.setPath(path); }
 
 private:
     bool parse(const QByteArray& raw, QString& error);
     void refresh();
-    CtlResponse toResponse(const QJsonObject& object);
+    CtlResponse toResponse(const QJsonObject& object, const QByteArray& requestBody);
     QJsonValue expand(const QJsonValue& value);
 
     ChallengeIssuer challenges_;
