@@ -114,6 +114,12 @@ PageDynamicAuth::PageDynamicAuth(QWidget* parent) : QWidget(parent)
                        "QHeaderView::section{border:none;min-height: 50px;background-color:white;color:black;"
                        "font-size:14px;border-bottom:1px solid #DCDFE6;}")
             .arg(QStringLiteral("#6D6D6D")));
+    // The header takes the section style itself too: through the view alone the platform's
+    // gradient showed.
+    table_->horizontalHeader()->setStyleSheet(
+        QStringLiteral("QHeaderView{background-color:white;border:none;}"
+                       "QHeaderView::section{border:none;min-height: 50px;background-color:white;color:black;"
+                       "font-size:14px;border-bottom:1px solid #DCDFE6;}"));
     connect(table_, &QTableView::entered, this, &PageDynamicAuth::onShowTip);
     layout->addWidget(table_, 1);
 }

@@ -215,14 +215,23 @@ const Scene kScenes[] = {
     {"06-messages.png", "the message centre",
      [](Demo& d) { return d.push(0x0331) && d.waitShown(QStringLiteral("消息中心")); }},
     }},
-    {"device", "the device page, the dynamic authorization and the version page", {QStringLiteral("demo")}, {}, {
+    {"device", "the device page, the dynamic authorization and the version page", {QStringLiteral("demo")},
+     // This installation's identifier is the one the bound-device list knows.
+     [](SceneSetup& s) {
+         return s.setIni(QStringLiteral("ini/syscfg.ini"), "appinfo", "UUID", QStringLiteral("8f3c2a7e-5d41-4b9a-9c0e-2f6d1b7a4c13"));
+     }, {
     {"device-info-load.png", "the device facts, the live load and the bound devices",
      [](Demo& d) {
          return d.waitWindow(d.pid) && d.typeInto(QStringLiteral("账号"), QStringLiteral("demo")) &&
                 d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
                 d.waitRequest(QStringLiteral("0x0106")) && d.push(0x0310) && d.waitWindow(d.pid) &&
-                d.click(QStringLiteral("设备信息")) && d.waitShown(QStringLiteral("解绑 demo-pc"), QStringLiteral("push button")) &&
-                d.waitShown(QStringLiteral("处理器"));
+                d.click(QStringLiteral("设备信息")) && d.waitShown(QStringLiteral("处理器")) &&
+                d.waitShown(QStringLiteral("安全设备"));
+     }},
+    {"device-bound-cards.png", "the bound devices as cards with their unbind buttons",
+     [](Demo& d) {
+         return d.click(QStringLiteral("绑定设备"), QStringLiteral("page tab")) &&
+                d.waitShown(QStringLiteral("解绑 demo-pc"), QStringLiteral("push button"));
      }},
     {"dynamic-auth-score.png", "the security score, the trust level and the risk items",
      [](Demo& d) {
