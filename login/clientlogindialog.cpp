@@ -524,6 +524,12 @@ void ClientLoginDialog::onReqClientLoginResult(ClientReq req, QString text, bool
         applyAction(LoginResultRules::decideSmsInit(text, isMsgError, edition), LoginKind::Account, req, text);
         break;
     case CReqClientLogin66:
+        // A refused check leaves the logging page, so that the tip under the login shows.
+        if (isMsgError && outer_->currentIndex() == PageLogging) {
+            hideLogging();
+        }
+        handleLoginResult(LoginKind::Account, req, text, isMsgError, substatus);
+        break;
     case CReqClientLogin76:
     case CReqClientLogin80:
         handleLoginResult(LoginKind::Account, req, text, isMsgError, substatus);
@@ -812,6 +818,8 @@ void ClientLoginDialog::showLogging(int status)
     setPageLoggingStatus(true, status);
     if (status == 3) {
         showDialogAccess();
+    } else if (status != 1) {
+        emit sendAccessCheckDone();
     }
 }
 
@@ -821,6 +829,7 @@ void ClientLoginDialog::hideLogging()
     loggingPage_->stop();
     minButton_->setVisible(true);
     closeButton_->setVisible(true);
+    emit sendAccessCheckDone();
 }
 
 void ClientLoginDialog::resultAfterAccessLogin(int state, const QString& text)
@@ -856,6 +865,14 @@ void ClientLoginDialog::onCloseAccessCheckResult()
 {
     logout();
     onReqClientLoginResult(CReqClientLogin66, QString(), true, 0);
+}
+
+void ClientLoginDialog::onCheckStart()
+{
+    LOG(INFO) << "FUNC(onCheckStart) the access check runs again";
+    showLogging(1);
+    // The service still holds the login that waits for its check: the request names nothing.
+    emit sendReqClientLogin(CReqClientLogin66, QString());
 }
 
 // ---- lifecycle ------------------------------------------------------------------------------

@@ -120,6 +120,9 @@ public slots:
     void onReqClientLoginResult(ClientReq req, QString text, bool isMsgError, int substatus);
     void onRecoverLoginBtn(ClientReq req);
     void onCloseAccessCheckResult();
+    // The access check result dialog asked for a new check: the client service checks again
+    // (66) while the logging page shows the check running.
+    void onCheckStart();
     void onBackVersionBtn();
     void onBtnRemAccountClicked(PageLoginType type);
     void slot_btn_reset_authcode_clicked();
@@ -136,6 +139,8 @@ signals:
     void sendShowCommonDialog(LoginAction::Dialog page, int status, ClientReq req);
     // The access check result was read for its dialog (logging state 3).
     void sendShowAccessCheckResult(const st_accessCheckResult& result);
+    // The login left the access check (passed, refused, given up): its result dialog goes.
+    void sendAccessCheckDone();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

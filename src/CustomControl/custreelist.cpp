@@ -6,6 +6,16 @@
 #include <QLabel>
 #include <QUrl>
 
+namespace {
+
+// Reasons and links come from the client service: a tooltip never reads them as markup.
+QString plainTip(const QString& text)
+{
+    return QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped() + QStringLiteral("</p>");
+}
+
+}  // namespace
+
 CusTreeList::CusTreeList(QWidget* parent) : QTreeWidget(parent)
 {
     setObjectName(QStringLiteral("CusTreeList"));
@@ -65,7 +75,7 @@ void CusTreeList::setSections(const QList<st_treeListSection>& sections)
             const st_treeListItem& row = sections[s].items[r];
             auto* child = new QTreeWidgetItem(section);
             child->setText(0, row.text);
-            child->setToolTip(0, row.text);
+            child->setToolTip(0, plainTip(row.text));
             child->setFlags(Qt::ItemIsEnabled);
             if (!isOpenableLink(row.link)) {
                 continue;
@@ -76,7 +86,8 @@ void CusTreeList::setSections(const QList<st_treeListSection>& sections)
             link->setTextFormat(Qt::RichText);
             link->setText(QStringLiteral("<a href=\"%1\" style=\"color:%2; text-decoration:none;\">%3</a>")
                               .arg(url.toHtmlEscaped(), QLatin1String(cusstyle::kTheme), linkText()));
-            link->setToolTip(url);
+            link->setToolTip(plainTip(url));
+            link->setAccessibleName(linkText());
             link->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
             link->setOpenExternalLinks(false);
             link->setCursor(Qt::PointingHandCursor);

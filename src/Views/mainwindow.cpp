@@ -161,6 +161,7 @@ void MainWindow::init()
     deviceInfo_ = new PageDeviceInfo(workStack_);
     dynamicAuth_ = new PageDynamicAuth(workStack_);
     versionCheck_ = new PageVersionCheck(workStack_);
+    accessCheck_ = new DialogAccessCheckResult(this);
     addLeftItems();
 
     connect(UiComm::instance(), &UiComm::sendCommMsg, this, &MainWindow::onCommMsg);
@@ -227,6 +228,15 @@ void MainWindow::connectPages()
                     page == LoginAction::Dialog::ImproveUserInfo ? PageDialogImproveUserInfo : PageDialogModifyPwd,
                     cs_ret_status(status), req);
             });
+    // The access check's outcome at login, and what the login dialog does with its two answers.
+    connect(login_, &ClientLoginDialog::sendShowAccessCheckResult, accessCheck_, [this](const st_accessCheckResult& result) {
+        accessCheck_->updateData(result);
+        accessCheck_->showCentred();
+    });
+    connect(login_, &ClientLoginDialog::sendAccessCheckDone, accessCheck_, &DialogAccessCheckResult::dismiss);
+    connect(accessCheck_, &DialogAccessCheckResult::sendCheckStart, login_, &ClientLoginDialog::onCheckStart);
+    connect(accessCheck_, &DialogAccessCheckResult::sendCloseAccessCheckResult, login_,
+            &ClientLoginDialog::onCloseAccessCheckResult);
     connect(spa_, &PageSPA::sendSPALoginSucc, this, &MainWindow::onSPALoginSucc);
     connect(spa_, &PageSPA::sendWindowsChange, this, &MainWindow::onWindows);
     connect(DialogSPADisconnect::instance(), &DialogSPADisconnect::sendTriggerRedoSPA, this, &MainWindow::onTriggerRedoSPA);

@@ -10,6 +10,7 @@
 #include <QString>
 
 class ClientLoginDialog;
+class DialogAccessCheckResult;
 class DialogCommon;
 class PageDeviceInfo;
 class PageDynamicAuth;
@@ -94,6 +95,7 @@ public:
     PageDeviceInfo* pageDeviceInfo() const { return deviceInfo_; }
     PageDynamicAuth* pageDynamicAuth() const { return dynamicAuth_; }
     PageVersionCheck* pageVersionCheck() const { return versionCheck_; }
+    DialogAccessCheckResult* dialogAccessCheckResult() const { return accessCheck_; }
 
 public slots:
     // 0 minimises, 1 hides.
@@ -157,6 +159,7 @@ private:
     PageDeviceInfo* deviceInfo_ = nullptr;
     PageDynamicAuth* dynamicAuth_ = nullptr;
     PageVersionCheck* versionCheck_ = nullptr;
+    DialogAccessCheckResult* accessCheck_ = nullptr;
     UnixServer* server_ = nullptr;
     QList<MainLeftItemIndex> leftOrder_;
 

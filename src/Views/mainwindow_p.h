@@ -17,6 +17,7 @@
 #include "corviscommon/secretmask.h"
 #include "login/clientlogindialog.h"
 #include "src/PolicyAnalyzer/policyanalyzer.h"
+#include "src/Views/dialogaccesscheckresult.h"
 #include "src/Views/dialogappfor.h"
 #include "src/Views/dialogcommon.h"
 #include "src/Views/dialoginform.h"

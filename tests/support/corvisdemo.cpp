@@ -305,6 +305,44 @@ const Scene kScenes[] = {
                 d.waitShown(QStringLiteral("沙箱数据导出申请"), QStringLiteral("label"));
      }},
     }},
+    {"device", "the device page, the dynamic authorization and the version page", {QStringLiteral("demo")},
+     // This installation's identifier is the one the bound-device list knows.
+     [](SceneSetup& s) {
+         return s.setIni(QStringLiteral("ini/syscfg.ini"), "appinfo", "UUID", QStringLiteral("8f3c2a7e-5d41-4b9a-9c0e-2f6d1b7a4c13"));
+     }, {
+    {"device-info-load.png", "the device facts, the live load and the bound devices",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.typeInto(QStringLiteral("账号"), QStringLiteral("demo")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0106")) && d.push(0x0310) && d.waitWindow(d.pid) &&
+                d.click(QStringLiteral("设备信息")) && d.waitShown(QStringLiteral("处理器")) &&
+                d.waitShown(QStringLiteral("安全设备"));
+     }},
+    {"device-bound-cards.png", "the bound devices as cards with their unbind buttons",
+     [](Demo& d) {
+         return d.click(QStringLiteral("绑定设备"), QStringLiteral("page tab")) &&
+                d.waitShown(QStringLiteral("解绑 demo-pc"), QStringLiteral("push button"));
+     }},
+    {"dynamic-auth-score.png", "the security score, the trust level and the risk items",
+     [](Demo& d) {
+         return d.push(0x0202) && d.click(QStringLiteral("动态授权")) && d.waitShown(QStringLiteral("风险评估项"));
+     }},
+    {"version-page.png", "the version page",
+     [](Demo& d) { return d.click(QStringLiteral("版本检测")) && d.waitShown(QStringLiteral("版本更新"), QStringLiteral("push button")); }},
+    }},
+    {"accesscheck", "a login refused by the access check", {QStringLiteral("demo"), QStringLiteral("accesscheck")}, {}, {
+    {"access-check-result.png", "the sections that failed the check, with their repair links",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.typeInto(QStringLiteral("账号"), QStringLiteral("accessfail")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitShown(QStringLiteral("重新检查"), QStringLiteral("push button"));
+     }},
+    {"access-check-again.png", "the result of a second check",
+     [](Demo& d) {
+         return d.click(QStringLiteral("重新检查"), QStringLiteral("push button")) && d.waitRequest(QStringLiteral("0x0102")) &&
+                d.waitShown(QStringLiteral("重新检查"), QStringLiteral("push button"));
+     }},
+    }},
 };
 
 // Copies the demo installation that scripts/demo.sh prepared into a scene's prefix.
