@@ -27,6 +27,8 @@ QStandardItem* PortalItemModel::makeItem(const st_resource& entry)
     item->setData(entry.uidclassid, CategoryRole);
     item->setData(entry.collect ? QStringLiteral("1") : QStringLiteral("0"), CollectRole);
     item->setData(entry.AppName, NameRole);
+    // What a screen reader reads: the name as it is, never markup.
+    item->setData(entry.AppName, Qt::AccessibleTextRole);
     item->setData(QVariant::fromValue(entry), ResourceRole);
     return item;
 }
