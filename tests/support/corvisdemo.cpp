@@ -231,7 +231,8 @@ const Scene kScenes[] = {
      [](Demo& d) {
          // From the favourites, three tabs on by the keyboard.
          return d.click(QStringLiteral("我的收藏(4)")) && d.key(QStringLiteral("Right")) && d.key(QStringLiteral("Right")) &&
-                d.key(QStringLiteral("Right")) && d.waitShown(QStringLiteral("核心账务系统"));
+                d.key(QStringLiteral("Right")) && d.waitShown(QStringLiteral("核心账务系统")) &&
+                d.waitShown(QStringLiteral("受保护应用(6)"));
      }},
     {"portal-search.png", "a search",
      [](Demo& d) {
