@@ -3,6 +3,7 @@
 #include "corviscommon/logging.h"
 #include "corviscommon/productpath.h"
 #include "corviscommon/productpaths.h"
+#include "corviscommon/secretmask.h"
 #include "corviscommon/uniquefd.h"
 #include "corviscommon/utility.h"
 
@@ -64,9 +65,27 @@ bool DownloadStore::write(const QString& path, const QByteArray& data)
     const QString dir = folder();
     const QString name = acceptedName(dir, path);
     if (name.isEmpty()) {
-        LOG(WARNING) << "FUNC(DownloadStore::write) skip file, its name is empty or leaves " << dir << ": " << path;
+        LOG(WARNING) << "FUNC(DownloadStore::write) skip file, its name is empty or leaves " << dir << ": " << corvis::logSafe(path);
         return false;
     }
+    return writeInto(dir, name + QStringLiteral(".png"), path, data);
+}
+
+bool DownloadStore::writeCacheFile(const QString& path, const QByteArray& data)
+{
+    const QString dir = corvis::paths::cacheDir();
+    const QString head = dir + QLatin1Char('/');
+    const QString name = path.startsWith(head) ? path.mid(head.size()) : QString();
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") || name.contains(QLatin1Char('/')) ||
+        name.contains(QChar(0))) {
+        LOG(WARNING) << "FUNC(DownloadStore::writeCacheFile) skip file, its name is empty or leaves " << dir << ": " << corvis::logSafe(path);
+        return false;
+    }
+    return writeInto(dir, name, path, data);
+}
+
+bool DownloadStore::writeInto(const QString& dir, const QString& fileName, const QString& path, const QByteArray& data)
+{
     const QByteArray dirBytes = dir.toLocal8Bit();
     corvis::makeDirs(dirBytes.toStdString());
     UniqueFd dirFd(::open(dirBytes.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
@@ -80,19 +99,19 @@ bool DownloadStore::write(const QString& path, const QByteArray& data)
         LOG(WARNING) << "FUNC(DownloadStore::write) skip file, folder " << dir << " belongs to uid " << info.st_uid;
         return false;
     }
-    const QByteArray finalName = (name + QStringLiteral(".png")).toLocal8Bit();
+    const QByteArray finalName = fileName.toLocal8Bit();
     const QByteArray tempName = QByteArray(".") + finalName + ".part" + QByteArray::number(qint64(::getpid()));
     ::unlinkat(dirFd.get(), tempName.constData(), 0);
     UniqueFd file(::openat(dirFd.get(), tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (file.get() < 0) {
-        LOG(WARNING) << "FUNC(DownloadStore::write) cannot create " << path << ": " << std::strerror(errno);
+        LOG(WARNING) << "FUNC(DownloadStore::write) cannot create " << corvis::logSafe(path) << ": " << std::strerror(errno);
         return false;
     }
     if (!writeAll(file.get(), data) || ::renameat(dirFd.get(), tempName.constData(), dirFd.get(), finalName.constData()) != 0) {
-        LOG(WARNING) << "FUNC(DownloadStore::write) cannot write " << path << ": " << std::strerror(errno);
+        LOG(WARNING) << "FUNC(DownloadStore::write) cannot write " << corvis::logSafe(path) << ": " << std::strerror(errno);
         ::unlinkat(dirFd.get(), tempName.constData(), 0);
         return false;
     }
-    LOG(INFO) << "FUNC(DownloadStore::write) saved " << path << ", size: " << data.size();
+    LOG(INFO) << "FUNC(DownloadStore::write) saved " << corvis::logSafe(path) << ", size: " << data.size();
     return true;
 }

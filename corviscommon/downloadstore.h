@@ -24,5 +24,13 @@ public:
     // planted at the path is replaced, never followed.
     static bool write(const QString& path, const QByteArray& data);
 
+    // The same for a picture of the product's cache (the portal's icon files): `path` must be
+    // "<cache>/<name>" with a plain file name (not empty, ".", "..", nor holding "/" or NUL).
+    static bool writeCacheFile(const QString& path, const QByteArray& data);
+
     DownloadStore() = delete;
+
+private:
+    // Writes `fileName` in `dir` with the checks above; `path` names it in log lines.
+    static bool writeInto(const QString& dir, const QString& fileName, const QString& path, const QByteArray& data);
 };

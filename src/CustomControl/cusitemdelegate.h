@@ -56,6 +56,8 @@ public:
     // Stores the mode and, when it changed, saves it in the user's configuration. Returns whether
     // it changed (the view then lays its items out again).
     bool updatePortalDisplayMode(int mode);
+    // Takes the mode without saving it (the mode the configuration already holds).
+    void setPortalDisplayMode(int mode) { displayMode_ = mode; }
 
     void setThemeColours(const QColor& theme, const QColor& light);
 

@@ -15,7 +15,8 @@ CusTabBar::CusTabBar(QWidget* parent) : QTabBar(parent), theme_(QLatin1String(cu
 
 void CusTabBar::applyStyle()
 {
-    setStyleSheet(QStringLiteral("QTabBar { background: transparent; }"
+    // The bar's own font too: the tabs' widths are measured with it.
+    setStyleSheet(QStringLiteral("QTabBar { background: transparent; font-size: %4px; }"
                                  "QTabBar::tab { background: transparent; border: none; padding: 4px 14px 6px 14px;"
                                  " margin-right: 4px; color: %1; font-size: %4px; border-bottom: 2px solid transparent; }"
                                  "QTabBar::tab:hover { color: %2; }"

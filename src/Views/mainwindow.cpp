@@ -241,6 +241,7 @@ void MainWindow::connectPages()
     connect(spa_, &PageSPA::sendWindowsChange, this, &MainWindow::onWindows);
     connect(DialogSPADisconnect::instance(), &DialogSPADisconnect::sendTriggerRedoSPA, this, &MainWindow::onTriggerRedoSPA);
     connect(portal_, &PagePortal::sendFileDownload, this, &MainWindow::onFileDownload);
+    connect(portal_, &PagePortal::sendPortalRefresh, this, [this] { startPortalRefresh(false); });
 
     for (DialogCommon* dialog : {DialogCommon::instance(), viewTop_->dialogPersonalCenter()->dialogCommon()}) {
         connect(dialog, &DialogCommon::sendReqClientModifyPwd, this,

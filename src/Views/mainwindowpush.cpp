@@ -163,14 +163,13 @@ void MainWindow::onDynamicAuth(int status)
         portal_->setDynamicAuthTips(tips);
         QStringList ids;
         analyzer->parseDynamicStopApp(ids);
-        portal_->handleEnable(true, QStringList());
-        // An empty list would stop every application: only a named one is stopped here.
         ids.removeAll(QString());
         if (ids.isEmpty()) {
-            LOG(WARNING) << "dynamic auth stops some applications but names none, so none is stopped";
-        } else {
-            portal_->handleEnable(false, ids);
+            // Told to stop and told nothing else: stop everything until the service releases it.
+            LOG(WARNING) << "dynamic auth stops applications but names none (forbidAccessAppIds: []), so every application is stopped";
         }
+        portal_->handleEnable(true, QStringList());
+        portal_->handleEnable(false, ids);
         break;
     }
     case CS_RET_DYNAMIC_AUTH_AGAIN: {

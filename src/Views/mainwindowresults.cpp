@@ -193,6 +193,7 @@ void MainWindow::onReqClientResult(ClientReq req, QString text, bool failed)
     case CReqClientPortalRefresh116:
         if (failed) {
             LOG(INFO) << "fail to queryAppApplyList: " << corvis::logSafe(text);
+            portal_->requestListFailed();
         } else {
             portal_->onPortalRefresh(2, false);
         }
@@ -326,6 +327,17 @@ void MainWindow::onApplyFor()
 {
     if (leftPosition(MainLeftPortal) < 0) {
         LOG(INFO) << "FUNC(onApplyFor) no portal in this edition";
+        return;
+    }
+    if (Common::edition().is(Edition::Id::Kav)) {
+        // kav asks through its IT-service application instead of the portal's request list.
+        st_resource itsm;
+        if (PolicyAnalyzer::instance()->parseKavItsm(itsm)) {
+            portal_->handleResource(itsm);
+        } else {
+            LOG(WARNING) << "FUNC(onApplyFor) no itsm application in the resource list";
+            showTrayMessage(QStringLiteral("未找到资源申请应用，请联系管理员。"));
+        }
         return;
     }
     showMainWorkPage(MainLeftPortal);

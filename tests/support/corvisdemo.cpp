@@ -343,6 +343,41 @@ const Scene kScenes[] = {
                 d.waitShown(QStringLiteral("重新检查"), QStringLiteral("push button"));
      }},
     }},
+    {"portal", "the portal filled with applications: cards, list, search, a category, the request mode",
+     {QStringLiteral("demo")}, {}, {
+    {"portal-card-mode.png", "the portal in card mode after login",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.typeInto(QStringLiteral("账号"), QStringLiteral("demo")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0115")) && d.push(0x0310) && d.waitWindow(d.pid) &&
+                d.waitShown(QStringLiteral("统一门户"), QStringLiteral("check box")) && d.click(QStringLiteral("卡片模式")) &&
+                d.waitShown(QStringLiteral("OA 办公系统"));
+     }},
+    {"portal-list-mode.png", "the list mode",
+     [](Demo& d) { return d.click(QStringLiteral("列表模式")) && d.waitShown(QStringLiteral("企业邮箱")); }},
+    {"portal-category.png", "a category tab",
+     [](Demo& d) {
+         // From the favourites, three tabs on by the keyboard.
+         return d.click(QStringLiteral("我的收藏(4)")) && d.key(QStringLiteral("Right")) && d.key(QStringLiteral("Right")) &&
+                d.key(QStringLiteral("Right")) && d.waitShown(QStringLiteral("核心账务系统")) &&
+                d.waitShown(QStringLiteral("受保护应用(6)"));
+     }},
+    {"portal-search.png", "a search",
+     [](Demo& d) {
+         return d.click(QStringLiteral("卡片模式")) && d.typeInto(QStringLiteral("搜索应用"), QStringLiteral("OA")) &&
+                d.waitShown(QStringLiteral("OA 办公系统"));
+     }},
+    {"portal-request-mode.png", "the request list with two applications ticked",
+     [](Demo& d) {
+         return d.typeInto(QStringLiteral("搜索应用"), QStringLiteral(" ")) && d.key(QStringLiteral("BackSpace")) &&
+                d.click(QStringLiteral("用户菜单")) && d.key(QStringLiteral("Down")) && d.key(QStringLiteral("Down")) &&
+                d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0136")) && d.click(QStringLiteral("数据仓库")) && d.key(QStringLiteral("space")) &&
+                d.click(QStringLiteral("审计平台")) && d.key(QStringLiteral("space")) && d.waitShown(QStringLiteral("申请"), QStringLiteral("push button"));
+     }},
+    {"portal-request-dialog.png", "the request form for the ticked applications",
+     [](Demo& d) { return d.click(QStringLiteral("申请"), QStringLiteral("push button")) && d.waitShown(QStringLiteral("永不过期")); }},
+    }},
 };
 
 // Copies the demo installation that scripts/demo.sh prepared into a scene's prefix.

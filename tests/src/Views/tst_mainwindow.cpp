@@ -712,6 +712,10 @@ void TestMainWindow::dynamicAuth_data()
     QTest::newRow("stop some") << int(CS_RET_DYNAMIC_STOP_SPEC_APP) << stopSome << true
                                << QList<QVariantList>{releaseAll, {false, QStringList{"app1", "app2"}}} << "评分过低，部分应用已停用"
                                << -1;
+    // Told to stop and told no application: everything stops until released.
+    QTest::newRow("stop some naming none") << int(CS_RET_DYNAMIC_STOP_SPEC_APP)
+                                           << QByteArray(R"({"data":{"forbidAccessAppIds":[],"tips":"评分过低"}})") << true
+                                           << QList<QVariantList>{releaseAll, {false, QStringList()}} << "评分过低" << -1;
     QTest::newRow("again by sms") << int(CS_RET_DYNAMIC_AUTH_AGAIN) << QByteArray(R"({"data":{"quadratic_auth_type":1}})") << true
                                   << QList<QVariantList>() << QString() << int(PageDialogAuthAgainSms);
     QTest::newRow("again by password") << int(CS_RET_DYNAMIC_AUTH_AGAIN) << QByteArray(R"({"data":{"quadratic_auth_type":0}})")

@@ -1,0 +1,356 @@
+// The portal page driven as a user drives it, against documents in a test prefix and corvissim
+// recording what the page asks of the services: the tabs and their counts after a build and after
+// a network-mode switch, search from the keyboard, opening by Enter in its order, stars,
+// the dynamic authorization (an empty stop list stops everything) and names holding markup.
+
+#include "app/common.h"
+#include "comm/clientreq.h"
+#include "src/Views/pageportal.h"
+#include "src/Views/portalitemmodel.h"
+#include "support/simprocess.h"
+#include "support/testprefix.h"
+
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QTabBar>
+#include <QTextDocument>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QString kClient = QStringLiteral("corvisclient");
+const QString kTray = QStringLiteral("corvistray");
+
+QByteArray app(const char* id, const char* name, const char* url, const char* cat, int enable, int collect, int protect, int runMode,
+               int type)
+{
+    return QStringLiteral(R"({"AppID":"%1","AppName":"%2","AppIco":"","Url":"%3","uidclassid":"%4","ibrowsertype":"0",)"
+                          R"("isProtectApp":"%5","enable":%6,"iAppHide":"0","collect":%7,"RunMode":"%8","ResourceType":"%9"})")
+        .arg(QString::fromUtf8(id), QString::fromUtf8(name), QString::fromUtf8(url), QString::fromUtf8(cat), QString::number(protect),
+             QString::number(enable), QString::number(collect), QString::number(runMode), QString::number(type))
+        .toUtf8();
+}
+
+QByteArray appList()
+{
+    const QList<QByteArray> apps{
+        app("w1", "OA 办公", "https://oa.example.com/", "c1", 1, 1, 1, 1, 1),  // type 1 before protection
+        app("p1", "财务系统", "https://fin.example.com/", "c1", 1, 0, 1, 2, 0),
+        app("cs1", "研发客户端", "", "c2", 1, 0, 0, 0, 0),
+        app("d1", "停用应用", "", "c2", 0, 0, 0, 0, 0),
+        app("m1", "<b>粗体</b><img src=x>", "https://m.example.com/", "c3", 1, 0, 0, 0, 0),
+        app("v6", "IPv6 应用", "http://[fd00::5]:8080/", "c2", 1, 0, 0, 0, 0),
+    };
+    QByteArray out = "{\"code\":0,\"data\":[";
+    for (int i = 0; i < apps.size(); ++i) {
+        out += (i > 0 ? "," : "") + apps.at(i);
+    }
+    return out + "]}";
+}
+
+const QByteArray kAppCat = R"([
+  {"icount": "2", "uidclassid": "c1", "strdesc": "办公", "acfid": "f1", "strclassname": ""},
+  {"icount": "3", "uidclassid": "c2", "strdesc": "研发&工具", "acfid": "f2", "strclassname": ""},
+  {"icount": "1", "uidclassid": "c3", "strdesc": "<a href='http://evil'>链接</a>", "acfid": "f3", "strclassname": ""},
+  {"icount": "5", "uidclassid": "c4", "strdesc": "无应用", "acfid": "f4", "strclassname": ""},
+  {"icount": "0", "uidclassid": "c5", "strdesc": "空分类", "acfid": "f5", "strclassname": ""},
+  {"icount": "4", "uidclassid": "c6", "strdesc": "根", "acfid": "-1", "strclassname": ""}
+])";
+
+const QByteArray kPolicy = R"({"policy":{"NetModePolicy":[{"NetModeList":[
+  {"NetModeID":"m1","NetModeName":"办公网","AppIds":["w1","cs1"]},
+  {"NetModeID":"m2","NetModeName":"外网","AppIds":[]}]}]}})";
+
+PagePortal* page()
+{
+    return PagePortal::instance();
+}
+
+QTabBar* tabs()
+{
+    return page()->findChild<QTabBar*>(QStringLiteral("portalTabBar"));
+}
+
+QListView* list()
+{
+    return page()->findChild<QListView*>(QStringLiteral("portalList"));
+}
+
+QStringList tabTexts()
+{
+    QStringList out;
+    for (int i = 0; i < tabs()->count(); ++i) {
+        out.append(tabs()->tabText(i));
+    }
+    return out;
+}
+
+QStringList shownIds()
+{
+    QStringList out;
+    for (const st_resource& r : page()->shownEntries()) {
+        out.append(r.enable ? r.AppID : r.AppID + QLatin1Char('!'));
+    }
+    return out;
+}
+
+QModelIndex rowOf(const QString& id)
+{
+    QAbstractItemModel* model = list()->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex index = model->index(row, 0);
+        if (index.data(PortalItemModel::ResourceRole).value<st_resource>().AppID == id) {
+            return index;
+        }
+    }
+    return QModelIndex();
+}
+
+}  // namespace
+
+class TestPagePortal : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void buildShowsTabsWithCounts();
+    void markupNamesArePlainText();
+    void searchFromTheKeyboard();
+    void enterOpensInOrder_data();
+    void enterOpensInOrder();
+    void disabledEntryTellsWhy();
+    void twoQuickStarsSendOneRequest();
+    void dynamicAuthorization();
+    void networkModeSwitch();
+
+private:
+    QList<QJsonObject> sent(const QString& peer, int type) const;
+
+    std::unique_ptr<TestPrefix> prefix_;
+    std::unique_ptr<SimProcess> sim_;
+};
+
+QList<QJsonObject> TestPagePortal::sent(const QString& peer, int type) const
+{
+    return sim_->requests(peer, QString::asprintf("0x%04x", unsigned(clientReqInfo(type).wireType)));
+}
+
+void TestPagePortal::initTestCase()
+{
+    prefix_ = std::make_unique<TestPrefix>();
+    QVERIFY(prefix_->writeSysCfg("[Mervasso]\ncsmode=1\n"));
+    QVERIFY(prefix_->writeUserInfo("[UserInfo]\nUserName=zhang\n"));
+    QVERIFY(prefix_->writeInstallFile(QStringLiteral("ini/appList.json"), appList()));
+    QVERIFY(prefix_->writeInstallFile(QStringLiteral("ini/appCat.json"), kAppCat));
+    QVERIFY(prefix_->writeInstallFile(QStringLiteral("sandbox/ini/policy.json"), kPolicy));
+    sim_ = std::make_unique<SimProcess>(prefix_->root());
+    QVERIFY2(sim_->start(), qPrintable(sim_->errorOutput()));
+    // This host reaches IPv4 only.
+    PagePortal::setHostAddressFamiliesForTest([](bool& ipv4, bool& ipv6) {
+        ipv4 = true;
+        ipv6 = false;
+    });
+    page()->resize(900, 600);
+    page()->show();
+    QVERIFY(QTest::qWaitForWindowExposed(page()));
+}
+
+void TestPagePortal::init()
+{
+    QVERIFY(prefix_->writeUserInfo("[UserInfo]\nUserName=zhang\n"));
+    page()->exitClear();
+    page()->updateNetmodeApp();
+    page()->updatePortal(0);
+}
+
+void TestPagePortal::buildShowsTabsWithCounts()
+{
+    // The IPv6 entry is hidden on this host; empty and root categories have no tab.
+    QCOMPARE(tabTexts(), (QStringList{"搜索结果", "资源申请", "全部应用(5)", "我的收藏(1)", "办公(2)", "研发&&工具(2)",
+                                      "<a href='http://evil'>链接</a>(1)"}));
+    QVERIFY(!tabs()->isTabVisible(PagePortal::TabSearch));
+    QVERIFY(!tabs()->isTabVisible(PagePortal::TabApplyFor));
+    QCOMPARE(page()->currentTab(), int(PagePortal::TabAll));
+    QCOMPARE(page()->currentStackPage(), int(PagePortal::StackList));
+    QCOMPARE(shownIds(), (QStringList{"w1", "p1", "cs1", "d1!", "m1"}));
+
+    // Tabs by the keyboard: the favourites, then the second category.
+    tabs()->setFocus();
+    QTest::keyClick(tabs(), Qt::Key_Right);
+    QTRY_COMPARE(page()->currentTab(), int(PagePortal::TabCollect));
+    QCOMPARE(shownIds(), QStringList{"w1"});
+    tabs()->setCurrentIndex(PagePortal::TabFirstCategory + 1);
+    QCOMPARE(shownIds(), (QStringList{"cs1", "d1!"}));
+
+    // A rebuild returns to the tab the user was on.
+    page()->loadResourceData(1);
+    QCOMPARE(page()->currentTab(), int(PagePortal::TabFirstCategory + 1));
+    QCOMPARE(shownIds(), (QStringList{"cs1", "d1!"}));
+}
+
+void TestPagePortal::markupNamesArePlainText()
+{
+    const int index = PagePortal::TabFirstCategory + 2;
+    const QString name = QStringLiteral("<a href='http://evil'>链接</a>");
+    QVERIFY(Qt::mightBeRichText(name));
+    // The tooltip is escaped so that Qt shows the name, not a link.
+    QCOMPARE(tabs()->tabToolTip(index), QStringLiteral("<p style='white-space:pre'>") + name.toHtmlEscaped() + QStringLiteral("</p>"));
+    const QModelIndex item = rowOf(QStringLiteral("m1"));
+    QVERIFY(item.isValid());
+    const QString appName = QStringLiteral("<b>粗体</b><img src=x>");
+    QCOMPARE(item.data(Qt::DisplayRole).toString(), appName);
+    QCOMPARE(item.data(Qt::AccessibleTextRole).toString(), appName);
+    QCOMPARE(item.data(Qt::ToolTipRole).toString(),
+             QStringLiteral("<p style='white-space:pre'>") + appName.toHtmlEscaped() + QStringLiteral("</p>"));
+}
+
+void TestPagePortal::searchFromTheKeyboard()
+{
+    auto* search = page()->findChild<QLineEdit*>(QStringLiteral("editPortalSearch"));
+    auto* hint = page()->findChild<QLabel*>(QStringLiteral("labelPortalHint"));
+    QVERIFY(search && hint);
+    tabs()->setCurrentIndex(PagePortal::TabCollect);
+    search->setFocus();
+    QTest::keyClicks(search, QStringLiteral("oa"));
+    QCOMPARE(page()->currentTab(), int(PagePortal::TabSearch));
+    QVERIFY(tabs()->isTabVisible(PagePortal::TabSearch));
+    QCOMPARE(shownIds(), QStringList{"w1"});
+    QCOMPARE(hint->text(), QStringLiteral("一共找到 “oa” 相关结果 1 个"));
+    QVERIFY(hint->isVisibleTo(page()));
+
+    search->clear();
+    QTest::keyClicks(search, QStringLiteral("zz"));
+    QCOMPARE(hint->text(), QStringLiteral("一共找到 “zz” 相关结果 0 个"));
+    QCOMPARE(page()->currentStackPage(), int(PagePortal::StackBlank));
+
+    // Emptied: back where the search started.
+    search->selectAll();
+    QTest::keyClick(search, Qt::Key_Backspace);
+    QCOMPARE(page()->currentTab(), int(PagePortal::TabCollect));
+    QVERIFY(!tabs()->isTabVisible(PagePortal::TabSearch));
+    QCOMPARE(shownIds(), QStringList{"w1"});
+}
+
+void TestPagePortal::enterOpensInOrder_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("body");  // a prefix for 115 (the rest is the time)
+    QTest::newRow("type 1 and protected: 115") << "w1" << 115 << "w1&";
+    QTest::newRow("protected: 99 with run mode") << "p1" << 99 << "p1&2";
+    QTest::newRow("client/server: 100") << "cs1" << 100 << "cs1";
+}
+
+void TestPagePortal::enterOpensInOrder()
+{
+    QFETCH(QString, id);
+    QFETCH(int, type);
+    QFETCH(QString, body);
+    const int before = sent(kClient, type).size();
+    const QModelIndex index = rowOf(id);
+    QVERIFY(index.isValid());
+    list()->setFocus();
+    list()->setCurrentIndex(index);
+    QTest::keyClick(list(), Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(sent(kClient, type).size(), before + 1, 15000);
+    QVERIFY2(sent(kClient, type).last().value(QStringLiteral("body")).toString().startsWith(body),
+             qPrintable(sent(kClient, type).last().value(QStringLiteral("body")).toString()));
+    if (type == 115) {
+        QCOMPARE(sent(kClient, 99).size(), 0);
+    }
+}
+
+void TestPagePortal::disabledEntryTellsWhy()
+{
+    const int clientBefore = sim_->requests(kClient).size();
+    page()->setDynamicAuthTips(QStringLiteral("评分过低，应用已停用"));
+    list()->setFocus();
+    list()->setCurrentIndex(rowOf(QStringLiteral("d1")));
+    QTest::keyClick(list(), Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(sent(kTray, 36).size(), 1, 15000);
+    QCOMPARE(sent(kTray, 36).last().value(QStringLiteral("body")).toString(), QStringLiteral("评分过低，应用已停用"));
+    QCOMPARE(sim_->requests(kClient).size(), clientBefore);
+    page()->setDynamicAuthTips(QString());
+}
+
+void TestPagePortal::twoQuickStarsSendOneRequest()
+{
+    const int before = sent(kClient, 103).size();
+    list()->scrollToTop();
+    const QModelIndex index = rowOf(QStringLiteral("p1"));
+    const QRect rect = list()->visualRect(index);
+    // The star sits in the item's top-right corner.
+    const QPoint star(rect.right() - 17, rect.top() + 12);
+    QTest::mouseClick(list()->viewport(), Qt::LeftButton, Qt::NoModifier, star);
+    QTest::mouseClick(list()->viewport(), Qt::LeftButton, Qt::NoModifier, star);
+    QTRY_COMPARE_WITH_TIMEOUT(sent(kClient, 103).size(), before + 1, 15000);
+    QCOMPARE(sent(kClient, 103).last().value(QStringLiteral("body")).toString(), QStringLiteral("p1&0"));
+    // The answer makes it a favourite; its star is free again.
+    page()->handleCollect(QStringLiteral("p1"), true);
+    QCOMPARE(tabs()->tabText(PagePortal::TabCollect), QStringLiteral("我的收藏(2)"));
+    QTest::mouseClick(list()->viewport(), Qt::LeftButton, Qt::NoModifier, star);
+    QTRY_COMPARE_WITH_TIMEOUT(sent(kClient, 103).size(), before + 2, 15000);
+    QCOMPARE(sent(kClient, 103).last().value(QStringLiteral("body")).toString(), QStringLiteral("p1&1"));
+    page()->handleCollect(QStringLiteral("p1"), false);
+    QCOMPARE(tabs()->tabText(PagePortal::TabCollect), QStringLiteral("我的收藏(2)"));
+}
+
+void TestPagePortal::dynamicAuthorization()
+{
+    // Some stopped: they stay stopped across a rebuild.
+    page()->handleEnable(true, QStringList());
+    page()->handleEnable(false, QStringList{"cs1"});
+    QCOMPARE(shownIds(), (QStringList{"w1", "p1", "cs1!", "d1!", "m1"}));
+    page()->loadResourceData(1);
+    QCOMPARE(shownIds(), (QStringList{"w1", "p1", "cs1!", "d1!", "m1"}));
+
+    // Stop with no id named: everything stops, also after a rebuild.
+    page()->handleEnable(true, QStringList());
+    page()->handleEnable(false, QStringList());
+    QCOMPARE(shownIds(), (QStringList{"w1!", "p1!", "cs1!", "d1!", "m1!"}));
+    page()->loadResourceData(1);
+    QCOMPARE(shownIds(), (QStringList{"w1!", "p1!", "cs1!", "d1!", "m1!"}));
+    const int before = sim_->requests(kClient).size();
+    list()->setFocus();
+    list()->setCurrentIndex(rowOf(QStringLiteral("w1")));
+    QTest::keyClick(list(), Qt::Key_Return);
+    QCOMPARE(sim_->requests(kClient).size(), before);
+
+    // Released: what the document itself disables stays so.
+    page()->handleEnable(true, QStringList());
+    QCOMPARE(shownIds(), (QStringList{"w1", "p1", "cs1", "d1!", "m1"}));
+}
+
+void TestPagePortal::networkModeSwitch()
+{
+    QVERIFY(prefix_->writeUserInfo("[UserInfo]\nUserName=zhang\n[netmode]\nmodecount=2\ncurnetmodeid=m1\n"));
+    page()->updateNetmodeApp();
+    page()->updatePortal(0);
+    auto* mode = page()->findChild<QLabel*>(QStringLiteral("labelNetmode"));
+    QCOMPARE(mode->text(), QStringLiteral("当前网络模式：办公网"));
+    QCOMPARE(page()->currentNetmodeId(), QStringLiteral("m1"));
+    // The mode's applications only; a category left without one loses its tab.
+    QCOMPARE(tabTexts(), (QStringList{"搜索结果", "资源申请", "全部应用(2)", "我的收藏(1)", "办公(1)", "研发&&工具(1)"}));
+    QCOMPARE(shownIds(), (QStringList{"w1", "cs1"}));
+
+    page()->updateCurrentNetmode(QStringLiteral("m2"));
+    QCOMPARE(mode->text(), QStringLiteral("当前网络模式：外网"));
+    QCOMPARE(tabTexts(), (QStringList{"搜索结果", "资源申请", "全部应用(0)", "我的收藏(0)"}));
+    QCOMPARE(page()->currentStackPage(), int(PagePortal::StackBlank));
+    QCOMPARE(page()->findChild<QLabel*>(QStringLiteral("labelPortalBlank"))->text(), QStringLiteral("暂无应用可使用，切换其他网络模式看看吧~"));
+
+    // An unknown mode shows everything again.
+    page()->updateCurrentNetmode(QStringLiteral("nope"));
+    QCOMPARE(page()->currentNetmodeId(), QString());
+    QCOMPARE(shownIds(), (QStringList{"w1", "p1", "cs1", "d1!", "m1"}));
+}
+
+QTEST_MAIN(TestPagePortal)
+#include "tst_pageportal.moc"
