@@ -225,6 +225,11 @@ void MainWindow::connectPages()
                     page == LoginAction::Dialog::ImproveUserInfo ? PageDialogImproveUserInfo : PageDialogModifyPwd,
                     cs_ret_status(status), req);
             });
+    connect(login_, &ClientLoginDialog::sendShowImproveUserInfo, this,
+            [](const QVector<st_ImproveUserInfoElements>& elements, const QString& tip) {
+                DialogCommon::instance()->showWindow(elements);
+                DialogCommon::instance()->setTips(tip, PageDialogImproveUserInfo, false);
+            });
     connect(spa_, &PageSPA::sendSPALoginSucc, this, &MainWindow::onSPALoginSucc);
     connect(spa_, &PageSPA::sendWindowsChange, this, &MainWindow::onWindows);
     connect(DialogSPADisconnect::instance(), &DialogSPADisconnect::sendTriggerRedoSPA, this, &MainWindow::onTriggerRedoSPA);
@@ -235,6 +240,8 @@ void MainWindow::connectPages()
                 [](ClientReq req, const QString& text) { UiComm::instance()->apiCorvisclientCommon(req, text, true); });
         connect(dialog, &DialogCommon::sendJumpToMain, this, &MainWindow::onJumpToMain);
         connect(dialog, &DialogCommon::sendRecoverLoginBtn, login_, &ClientLoginDialog::onRecoverLoginBtn);
+        connect(dialog, &DialogCommon::sendHandleEnable, portal_, &PagePortal::handleEnable);
+        dialog->setLoginStateSource([this] { return loginState_; });
     }
 
     connect(viewLeft_, &ViewLeft::sendIndexChanged, this, &MainWindow::onLeftBtnChanged);

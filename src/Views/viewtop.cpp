@@ -64,6 +64,7 @@ ViewTop::ViewTop(QWidget* parent) : QWidget(parent)
 
     user_ = new QToolButton(this);
     user_->setObjectName(QStringLiteral("btnUserMenu"));
+    user_->setAccessibleName(QStringLiteral("用户菜单"));
     user_->setIcon(QIcon(QStringLiteral(":/resources/Img/icon_user.png")));
     user_->setIconSize(QSize(24, 24));
     user_->setPopupMode(QToolButton::InstantPopup);
