@@ -92,13 +92,13 @@ QString DialogCommonRules::title(PageCommonDialogIndex page)
     case PageDialogModifyPwd:
         return QStringLiteral("修改密码");
     case PageDialogUnbindling:
-        return QStringLiteral("解绑手机号");
+        return QStringLiteral("解绑手机");
     case PageDialogBindling:
-        return QStringLiteral("绑定手机号");
+        return QStringLiteral("绑定手机");
     case PageDialogAuthAgainPwd:
-        return QStringLiteral("二次认证-口令认证");
+        return QStringLiteral("口令认证");
     case PageDialogAuthAgainSms:
-        return QStringLiteral("二次认证-短信认证");
+        return QStringLiteral("短信认证");
     case PageDialogImproveUserInfo:
         return QStringLiteral("完善个人信息");
     }
@@ -108,7 +108,19 @@ QString DialogCommonRules::title(PageCommonDialogIndex page)
 QSize DialogCommonRules::size(PageCommonDialogIndex page)
 {
     // Page 0 takes its size from the password claim (modifyPwdSize).
-    return page == PageDialogImproveUserInfo ? QSize(481, 470) : QSize(520, 366);
+    switch (page) {
+    case PageDialogUnbindling:
+    case PageDialogBindling:
+        return QSize(520, 320);
+    case PageDialogAuthAgainPwd:
+    case PageDialogAuthAgainSms:
+        return QSize(520, 260);
+    case PageDialogImproveUserInfo:
+        return QSize(481, 470);
+    case PageDialogModifyPwd:
+        break;
+    }
+    return QSize(520, 366);
 }
 
 DialogCommonRules::Check DialogCommonRules::checkCode(const QString& code)
@@ -344,19 +356,19 @@ QString DialogCommonRules::checkImproveUserInfo(const QVector<st_ImproveUserInfo
         // An optional field left empty is no error; the department is always asked for.
         const bool checkFormat = !empty || element.isRequired();
         QString error;
-        if (name == QLatin1String("手机号")) {
+        if (name == QStringLiteral("手机号")) {
             if (checkFormat && (!digits.match(text).hasMatch() || text.size() != 11)) {
                 error = QStringLiteral("手机号输入有误,");
             }
-        } else if (name == QLatin1String("邮箱")) {
+        } else if (name == QStringLiteral("邮箱")) {
             if (checkFormat && !mail.match(text).hasMatch()) {
                 error = QStringLiteral("邮箱输入有误,");
             }
-        } else if (name == QLatin1String("证件号")) {
+        } else if (name == QStringLiteral("证件号")) {
             if (checkFormat && idCardType && !idCard.match(text).hasMatch()) {
                 error = QStringLiteral("身份证输入有误,");
             }
-        } else if (name == QLatin1String("科室")) {
+        } else if (name == QStringLiteral("科室")) {
             if (text.isEmpty()) {
                 error = QStringLiteral("科室输入有误,");
             }
@@ -365,7 +377,7 @@ QString DialogCommonRules::checkImproveUserInfo(const QVector<st_ImproveUserInfo
             error = QStringLiteral("%1不能为空,").arg(name);
         }
         message += error;
-        if (name == QLatin1String("证件类型")) {
+        if (name == QStringLiteral("证件类型")) {
             idCardType = text == QLatin1String("1");
         }
     }
