@@ -265,7 +265,8 @@ void DialogCommon::buildImproveUserInfoPage()
 void DialogCommon::switchTo(PageCommonDialogIndex page, const QSize& size, const QString& title)
 {
     page_ = page;
-    resize(size);
+    // Each page has its own size, whatever the other pages of the stack would need.
+    setFixedSize(size);
     setWindowTitle(title);
     stack_->setCurrentIndex(page);
 }
