@@ -231,7 +231,7 @@ const Scene kScenes[] = {
                 d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
                 d.waitRequest(QStringLiteral("0x011b")) && d.push(0x0310) && d.waitWindow(d.pid) &&
                 d.waitShown(QStringLiteral("统一门户"), QStringLiteral("check box")) &&
-                d.click(QStringLiteral("用户菜单")) && d.click(QStringLiteral("个人中心"), QStringLiteral("menu item")) &&
+                d.click(QStringLiteral("用户菜单")) && d.key(QStringLiteral("Down")) && d.key(QStringLiteral("Return")) &&
                 d.waitShown(QStringLiteral("登录记录"));
      }},
     {"account-03-change-password.png", "changing the password from the personal centre",
