@@ -64,14 +64,19 @@ AuthCodeReply AuthCodeReply::parse(const QString& text)
         return reply;
     }
     const QJsonObject times = result.toObject();
-    const qint64 longest = std::max({waitOf(times.value(QLatin1String("smsSendCodeButtonTime"))),
-                                     waitOf(times.value(QLatin1String("iSendSmsTimeInterval"))),
-                                     waitOf(times.value(QLatin1String("iUserSmsLockWaitTime")))});
-    reply.seconds = CountDown::clampSeconds(longest);
+    reply.seconds = waitSeconds(times);
     const QJsonValue phone = times.value(QLatin1String("phoneFormat"));
     reply.phoneFormat = phone.isString() ? phone.toString() : QString();
     reply.outcome = Ok;
     return reply;
+}
+
+int AuthCodeReply::waitSeconds(const QJsonObject& result)
+{
+    const qint64 longest = std::max({waitOf(result.value(QLatin1String("smsSendCodeButtonTime"))),
+                                     waitOf(result.value(QLatin1String("iSendSmsTimeInterval"))),
+                                     waitOf(result.value(QLatin1String("iUserSmsLockWaitTime")))});
+    return CountDown::clampSeconds(longest);
 }
 
 QString AuthCodeReply::tip() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QString>
 
 // The answer document of a successful code request (login pages and reset page).
@@ -20,6 +21,8 @@ struct AuthCodeReply {
     QString phoneFormat;
 
     static AuthCodeReply parse(const QString& text);
+    // The largest of the three waits of a "result" object, each 60 when not sent, clamped.
+    static int waitSeconds(const QJsonObject& result);
     // The tip this answer shows: an error text, or for Ok the service's message.
     QString tip() const;
     bool isError() const { return outcome != Ok; }

@@ -78,6 +78,7 @@ ClientLoginDialog::ClientLoginDialog()
     connect(resetCodeCountDown_, &CountDown::finished, this, &ClientLoginDialog::refreshResetCodeButton);
     connect(loginLockCountDown_, &LoginLockCountDown::tipChanged, this,
             [this](const QString& tip) { accountPage_->setTip(tip, errorColour()); });
+    connectBindAgain();
 }
 
 void ClientLoginDialog::buildUi()
@@ -673,10 +674,14 @@ void ClientLoginDialog::applyAction(const LoginAction& action, LoginKind kind, C
         askReminder(type, text);
         break;
     case LoginAction::Dialog::CommonResult:
-    case LoginAction::Dialog::ImproveUserInfo:
         emit sendShowCommonDialog(action.dialog, action.dialogStatus, req);
         break;
+    case LoginAction::Dialog::ImproveUserInfo:
+        showImproveUserInfo(type, text);
+        break;
     case LoginAction::Dialog::BindAgain:
+        showBindAgain(action, kind);
+        break;
     case LoginAction::Dialog::None:
         break;
     }
@@ -767,38 +772,6 @@ int ClientLoginDialog::parseVeskLoginFileStatus(PageLoginType type)
     Q_UNUSED(type);
     const LoginResultFile file = LoginResultFile::read();
     return file.outcome == LoginResultFile::Ok ? file.status : -1;
-}
-
-bool ClientLoginDialog::parseVeskLoginFile(PageLoginType type)
-{
-    const LoginResultFile file = LoginResultFile::read();
-    if (file.outcome != LoginResultFile::Ok) {
-        setLoginErrorTips(QStringLiteral("后台数据处理异常！"), type, errorColour());
-        return false;
-    }
-    LoginCredentialPage* p = page(type);
-    p->setStep(2);
-    const QJsonObject result = file.result;
-    authImage_ = result.value(QLatin1String("authImage")).toString();
-    if (!authImage_.isEmpty()) {
-        const QString path = type == PageLoginPhone ? ImageCode::phoneImagePath() : ImageCode::accountImagePath();
-        (type == PageLoginPhone ? phoneImageInUse_ : accountImageInUse_) = saveBase64Imgae(path);
-    }
-    const QString sms = result.value(QLatin1String("sendSmsMsg")).toString();
-    if (!sms.isEmpty()) {
-        setLoginErrorTips(sms, type, LoginEdition::themeColor(Common::edition()));
-        QJsonObject wrapped{{QStringLiteral("status"), CS_DOC_SUCCESS}, {QStringLiteral("result"), result}};
-        const AuthCodeReply reply = AuthCodeReply::parse(QString::fromUtf8(QJsonDocument(wrapped).toJson()));
-        (type == PageLoginPhone ? phoneCodeCountDown_ : accountCodeCountDown_)->start(reply.seconds);
-    } else if (file.status != CS_DOC_SUCCESS && !file.msg.isEmpty()) {
-        setLoginErrorTips(file.msg, type, errorColour());
-    }
-    if (result.contains(QLatin1String("bindData"))) {
-        LOG(INFO) << "bindData: the device binding question follows";
-    }
-    refreshCodeButton(type);
-    p->codeEdit()->setFocus();
-    return true;
 }
 
 // ---- logging page ---------------------------------------------------------------------------

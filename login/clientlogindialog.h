@@ -4,12 +4,14 @@
 #include "login/loginaction.h"
 #include "login/loginkind.h"
 #include "login/pagelogintype.h"
+#include "login/st_improveuserinfoelements.h"
 #include "login/st_loginlock.h"
 #include "src/PolicyAnalyzer/st_accesscheckresult.h"
 #include "src/PolicyAnalyzer/st_carousel.h"
 #include "src/PolicyAnalyzer/st_systemtitle.h"
 
 #include <QHash>
+#include <QVector>
 #include <QWidget>
 
 class CountDown;
@@ -28,8 +30,9 @@ class ResetPasswordPage;
 // their own pages), the password reset page and the logging page shown while a login finishes.
 // It checks what the user typed, sends one login request (bodies from LoginRequestBuilder) and
 // applies what LoginResultRules decide for its result: tips, second steps, locks, dialogs or the
-// jump to the work area. One instance, never destroyed. Spread over three files: this one's .cpp
-// (pages, logins and their results), clientlogindialogcodes.cpp and clientlogindialogreset.cpp.
+// jump to the work area. One instance, never destroyed. Spread over four files: this one's .cpp
+// (pages, logins and their results), clientlogindialogcodes.cpp, clientlogindialogreset.cpp and
+// clientlogindialogbind.cpp (the step-login document, device binding, the user-information form).
 //
 // Children: "tabWidgetLogin", "stackLogin" (0 login tabs, 1 reset, 2 logging), "stackLoading"
 // (0 loading picture, 1 tabs), "pageAccount", "pagePhone", "pageReset", "pageLogging",
@@ -64,6 +67,10 @@ public:
     bool parseLoginResMsg(PageLoginType type, const QString& text);
     bool parseVeskLoginFile(PageLoginType type);
     int parseVeskLoginFileStatus(PageLoginType type);
+    // Shows or hides the bind-this-device switch of the account or phone page.
+    void setPageLoginDeviceBindStatus(PageLoginType type, bool show);
+    // The user-information elements of login.json (substatus 26); false with `msg` the tip.
+    bool parseImproveUserInfoElements(QString& msg, QVector<st_ImproveUserInfoElements>& elements);
     void setPageLoginStatus(PageLoginType type, bool logging, bool clear);
     void setPageLoggingStatus(bool ing, int status);
     void showLogging(int status);
@@ -123,6 +130,8 @@ public slots:
     // The access check result dialog asked for a new check: the client service checks again
     // (66) while the logging page shows the check running.
     void onCheckStart();
+    // The bind-again dialog closed: the tabs and the page of the current tab are given back.
+    void onCloseBindAgain();
     void onBackVersionBtn();
     void onBtnRemAccountClicked(PageLoginType type);
     void slot_btn_reset_authcode_clicked();
@@ -137,6 +146,9 @@ signals:
     // The common account dialog on its password page (CommonResult, status 14, 15 or 16) or its
     // user-information page (ImproveUserInfo, status 26), for the login `req`.
     void sendShowCommonDialog(LoginAction::Dialog page, int status, ClientReq req);
+    // The user-information form (the common account dialog's page 5) with the login's text as
+    // its tip.
+    void sendShowImproveUserInfo(const QVector<st_ImproveUserInfoElements>& elements, const QString& tip);
     // The access check result was read for its dialog (logging state 3).
     void sendShowAccessCheckResult(const st_accessCheckResult& result);
     // The login left the access check (passed, refused, given up): its result dialog goes.
@@ -163,6 +175,11 @@ private:
     void refreshCodeButton(PageLoginType type);
     void refreshResetCodeButton();
     void askReminder(PageLoginType type, const QString& text);
+    // clientlogindialogbind.cpp
+    void connectBindAgain();
+    void showBindAgain(const LoginAction& action, LoginKind kind);
+    void showImproveUserInfo(PageLoginType type, const QString& text);
+    void showDeviceBindList();
     QString resetUser() const;
 
     int authMode_ = 0;
@@ -176,6 +193,8 @@ private:
     QString lastAccount_;
     QString lastPhone_;
     QString authImage_;
+    // The user of the last QR login sent (74): the new user of a bind-again question.
+    QString qrUser_;
     QHash<int, PageLoginType> tabTypes_;
 
     QStackedWidget* outer_ = nullptr;

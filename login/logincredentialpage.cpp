@@ -69,10 +69,16 @@ LoginCredentialPage::LoginCredentialPage(PageLoginType type, QWidget* parent)
     auto* note = new QLabel(QStringLiteral("*信任并绑定设备后可无需验证码"), bindRow_);
     note->setObjectName(QStringLiteral("labelBindNote"));
     note->setStyleSheet(QStringLiteral("color: %1; font-size: 12px;").arg(QLatin1String(cusstyle::kTextMuted)));
+    bindList_ = new QPushButton(QStringLiteral("查看绑定设备"), bindRow_);
+    bindList_->setObjectName(QStringLiteral("btnBindList"));
+    bindList_->setAccessibleName(QStringLiteral("查看绑定设备"));
+    bindList_->setFlat(true);
+    bindList_->setCursor(Qt::PointingHandCursor);
     auto* bindLayout = new QHBoxLayout(bindRow_);
     bindLayout->setContentsMargins(0, 0, 0, 0);
     bindLayout->addWidget(bind_);
     bindLayout->addWidget(note, 1);
+    bindLayout->addWidget(bindList_);
 
     remember_ = new QCheckBox(phone ? QStringLiteral("记住手机号") : QStringLiteral("记住账号"), this);
     remember_->setObjectName(QStringLiteral("checkRemember"));
@@ -114,6 +120,7 @@ LoginCredentialPage::LoginCredentialPage(PageLoginType type, QWidget* parent)
     connect(codeButton_, &QPushButton::clicked, this, &LoginCredentialPage::codeClicked);
     connect(remember_, &QCheckBox::clicked, this, &LoginCredentialPage::rememberClicked);
     connect(reset_, &QLabel::linkActivated, this, &LoginCredentialPage::resetClicked);
+    connect(bindList_, &QPushButton::clicked, this, &LoginCredentialPage::bindListClicked);
 
     setStep(1);
     applyButtonStyle();
@@ -124,7 +131,7 @@ void LoginCredentialPage::setStep(int step)
     step_ = step == 2 ? 2 : 1;
     const bool second = step_ == 2;
     codeRow_->setVisible(second || codeAlone_);
-    bindRow_->setVisible(second);
+    bindRow_->setVisible(second && bindVisible_);
     if (second) {
         credentials_->setMinimumHeight(0);
         credentials_->setMaximumHeight(QWIDGETSIZE_MAX);
@@ -143,6 +150,15 @@ void LoginCredentialPage::setCodeVisible(bool visible, const QString& placeholde
 bool LoginCredentialPage::isCodeVisible() const
 {
     return !codeRow_->isHidden();
+}
+
+void LoginCredentialPage::setBindVisible(bool visible)
+{
+    bindVisible_ = visible;
+    if (!visible) {
+        bind_->setChecked(false);
+    }
+    bindRow_->setVisible(step_ == 2 && visible);
 }
 
 QString LoginCredentialPage::bindFlag() const
@@ -189,6 +205,8 @@ void LoginCredentialPage::applyButtonStyle()
                                              "QPushButton:hover { background: %2; }")
                                   .arg(theme_, hover_));
     }
+    bindList_->setStyleSheet(QStringLiteral("QPushButton { color: %1; border: none; background: transparent; "
+                                            "font-size: 12px; }").arg(theme_));
     codeButton_->setStyleSheet(QStringLiteral("QPushButton { color: %1; border: 1px solid %1; border-radius: 4px; "
                                               "background: white; } QPushButton:disabled { color: #8F959E; "
                                               "border-color: #DCDFE6; }")

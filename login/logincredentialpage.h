@@ -17,7 +17,7 @@ class QWidget;
 // bind-this-device switch. It only lays out and presents; the dialog decides what happens.
 //
 // Children: "editAccount", "editPassword", "editAuthCode", "btnAuthCode", "switchBindDev",
-// "labelBindNote", "checkRemember", "btnLogin", "labelTip", "linkResetPwd", "widgetCredentials",
+// "labelBindNote", "btnBindList", "checkRemember", "btnLogin", "labelTip", "linkResetPwd", "widgetCredentials",
 // "widgetCode", "widgetBind".
 class LoginCredentialPage : public QWidget
 {
@@ -46,6 +46,10 @@ public:
     bool isCodeVisible() const;
     // "01" with the bind switch on, "02" off.
     QString bindFlag() const;
+    // Whether step 2 offers the bind switch (the service says so); a hidden switch is off.
+    void setBindVisible(bool visible);
+    bool isBindVisible() const { return bindVisible_; }
+    QPushButton* bindListButton() const { return bindList_; }
 
     // Logging in: the button reads "登录中，请稍后..." and is disabled; idle: "登    录", enabled,
     // fields writable (emptied first with `clear`).
@@ -64,6 +68,8 @@ signals:
     void codeClicked();
     void rememberClicked(bool checked);
     void resetClicked();
+    // "查看绑定设备": the devices bound to the user.
+    void bindListClicked();
 
 private:
     void applyButtonStyle();
@@ -72,6 +78,7 @@ private:
     int step_ = 1;
     bool logging_ = false;
     bool codeAlone_ = false;
+    bool bindVisible_ = true;
     QString theme_;
     QString hover_;
     QWidget* credentials_ = nullptr;
@@ -82,6 +89,7 @@ private:
     CusLineEdit* code_ = nullptr;
     QPushButton* codeButton_ = nullptr;
     QCheckBox* bind_ = nullptr;
+    QPushButton* bindList_ = nullptr;
     QCheckBox* remember_ = nullptr;
     QPushButton* login_ = nullptr;
     CusTipLabel* tip_ = nullptr;

@@ -50,6 +50,8 @@ LoginResultFile LoginResultFile::read()
     file.loginName = textOf(root, "loginName");
     file.accessToken = textOf(root, "accessToken");
     file.allowChangePwd = textOf(root, "allowChangePwd");
-    file.result = root.value(QLatin1String("result")).toObject();
+    const QJsonValue result = root.value(QLatin1String("result"));
+    file.hasResult = result.isObject();
+    file.result = result.toObject();
     return file;
 }

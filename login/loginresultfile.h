@@ -15,6 +15,7 @@ struct LoginResultFile {
     QString accessToken;
     QString allowChangePwd;
     QJsonObject result;               // vesk editions: codes, image code, bind data
+    bool hasResult = false;           // "result" is there as an object (possibly empty)
 
     // Reads the file now: Missing when nothing is there, Unreadable for a file that cannot be
     // read or is not a JSON object.

@@ -182,7 +182,7 @@ LoginAction LoginResultRules::decide(const LoginReply& reply, const corvis::Edit
         }
         PolicyAnalyzer::instance()->parseBindedInfo(text, action.bindInfo);
         setTip(action, action.bindInfo.msg.isEmpty() ? text : action.bindInfo.msg, error);
-        action.pageState = LoginAction::PageState::Idle;
+        // The page stays busy while the dialog is up; closing it gives the page back.
         action.dialog = LoginAction::Dialog::BindAgain;
         return action;
     }
@@ -217,7 +217,6 @@ LoginAction LoginResultRules::decide(const LoginReply& reply, const corvis::Edit
         return action;
     }
     if (account && substatus == CS_RET_LOGIN_IMPROVE_USER_INFO) {
-        action.logLine = QStringLiteral("improve user info: the form comes from the common dialog");
         action.pageState = LoginAction::PageState::Idle;
         action.dialog = LoginAction::Dialog::ImproveUserInfo;
         action.dialogStatus = CS_RET_LOGIN_IMPROVE_USER_INFO;

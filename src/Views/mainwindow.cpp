@@ -237,6 +237,11 @@ void MainWindow::connectPages()
     connect(accessCheck_, &DialogAccessCheckResult::sendCheckStart, login_, &ClientLoginDialog::onCheckStart);
     connect(accessCheck_, &DialogAccessCheckResult::sendCloseAccessCheckResult, login_,
             &ClientLoginDialog::onCloseAccessCheckResult);
+    connect(login_, &ClientLoginDialog::sendShowImproveUserInfo, this,
+            [](const QVector<st_ImproveUserInfoElements>& elements, const QString& tip) {
+                DialogCommon::instance()->showWindow(elements);
+                DialogCommon::instance()->setTips(tip, PageDialogImproveUserInfo, false);
+            });
     connect(spa_, &PageSPA::sendSPALoginSucc, this, &MainWindow::onSPALoginSucc);
     connect(spa_, &PageSPA::sendWindowsChange, this, &MainWindow::onWindows);
     connect(DialogSPADisconnect::instance(), &DialogSPADisconnect::sendTriggerRedoSPA, this, &MainWindow::onTriggerRedoSPA);
@@ -248,6 +253,8 @@ void MainWindow::connectPages()
                 [](ClientReq req, const QString& text) { UiComm::instance()->apiCorvisclientCommon(req, text, true); });
         connect(dialog, &DialogCommon::sendJumpToMain, this, &MainWindow::onJumpToMain);
         connect(dialog, &DialogCommon::sendRecoverLoginBtn, login_, &ClientLoginDialog::onRecoverLoginBtn);
+        connect(dialog, &DialogCommon::sendHandleEnable, portal_, &PagePortal::handleEnable);
+        dialog->setLoginStateSource([this] { return loginState_; });
     }
 
     connect(viewLeft_, &ViewLeft::sendIndexChanged, this, &MainWindow::onLeftBtnChanged);

@@ -150,11 +150,14 @@ private slots:
     void returnKey();
     void recoverLoginButton();
     void veskSecondStep();
+    void veskLoginFile_data();
+    void veskLoginFile();
     void veskStepFailure6638();
     void accessLoginResults_data();
     void accessLoginResults();
-    void commonDialogFromLoginResults_data();
     void commonDialogFromLoginResults();
+    void improveUserInfoFromLogin_data();
+    void improveUserInfoFromLogin();
     void accessCheckDialogAsked();
     void logoutAndDiskSpace();
     void versionRollback();
@@ -933,10 +936,9 @@ void TestClientLoginDialog::veskSecondStep()
     QJsonObject result{{"sendSmsMsg", "验证码已发送至138****5678"},
                        {"smsSendCodeButtonTime", 45},
                        {"iSendSmsTimeInterval", "50"},
-                       {"iUserSmsLockWaitTime", "55"},
-                       {"authImage", pngDataUrl()}};
+                       {"iUserSmsLockWaitTime", "55"}};
     QVERIFY(prefix_->writeInstallFile("ini/login.json",
-                                      QJsonDocument(QJsonObject{{"status", 2001}, {"result", result}}).toJson()));
+                                      QJsonDocument(QJsonObject{{"status", 6105}, {"result", result}}).toJson()));
     typeInto(accountPage(), "zs01", "Kq9z!mA2");
     QTest::mouseClick(accountPage()->loginButton(), Qt::LeftButton);
     QCOMPARE(sentRequests().first().first, int(CReqClientLoginAuthCode83));
@@ -947,16 +949,60 @@ void TestClientLoginDialog::veskSecondStep()
     QCOMPARE(accountPage()->tipLabel()->tipColour(), QStringLiteral("#4AB793"));
     auto* countDown = dialog()->findChild<CountDown*>("accountCodeCountDown");
     QCOMPARE(countDown->remaining(), 55);
-    QCOMPARE(QImage(prefix_->installPath("cache/imageCode.png")).size(), QSize(20, 10));
     countDown->stop();
-    // With the count-down over the button shows the stored image code.
-    QVERIFY(accountPage()->codeButton()->text().isEmpty());
-    QVERIFY(!accountPage()->codeButton()->icon().isNull());
     // Step 2 sends the code and the bind flag.
     typeInto(accountPage(), "zs01", "Kq9z!mA2", "8899");
     QTest::mouseClick(accountPage()->loginButton(), Qt::LeftButton);
     QCOMPARE(sentRequests().last().first, int(CReqClientLogin85));
     QCOMPARE(withEpoch(sentRequests().last().second, 2), QStringLiteral("zs01\nKq9z!mA2\nEPOCH\n8899\n02\n0"));
+}
+
+void TestClientLoginDialog::veskLoginFile_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("step");
+    QTest::addColumn<QString>("tip");
+    QTest::addColumn<bool>("bindShown");
+    QTest::addColumn<bool>("image");
+    const QByteArray png = pngDataUrl().toLatin1();
+    QTest::newRow("8001 image code, bind 03")
+        << QByteArray(R"({"status":8001,"result":{"authImage":")" + png + R"(","bindData":{"bindStatus":"03"}}})")
+        << 2 << "" << true << true;
+    QTest::newRow("8001 bind 04") << QByteArray(R"({"status":8001,"result":{"bindData":{"bindStatus":"04"}}})")
+                                  << 2 << "" << true << false;
+    QTest::newRow("6105 bind 02 hides") << QByteArray(R"({"status":6105,"result":{"bindData":{"bindStatus":"02"}}})")
+                                        << 2 << "" << false << false;
+    QTest::newRow("missing result") << QByteArray(R"({"status":6105,"msg":"x"})") << 1
+                                    << "安全工作台启动异常，请重启电脑后重试！" << false << false;
+    QTest::newRow("unreadable") << QByteArray("{broken") << 1 << "后台数据处理异常！" << false << false;
+    QTest::newRow("other status shows msg") << QByteArray(R"({"status":7001,"msg":"<b>账号异常</b>","result":{}})")
+                                            << 1 << "<b>账号异常</b>" << false << false;
+}
+
+void TestClientLoginDialog::veskLoginFile()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, step);
+    QFETCH(QString, tip);
+    QFETCH(bool, bindShown);
+    QFETCH(bool, image);
+    loadTitle(kTitleBoth, "vesk-uos-4.19.71");
+    QFile::remove(prefix_->installPath("cache/imageCode.png"));
+    QVERIFY(prefix_->writeInstallFile("ini/login.json", file));
+    typeInto(accountPage(), "zs01", "Kq9z!mA2");
+    QTest::mouseClick(accountPage()->loginButton(), Qt::LeftButton);
+    dialog()->onReqClientLoginResult(CReqClientLoginAuthCode83, "需要二次认证", false, 7);
+    QCOMPARE(accountPage()->step(), step);
+    if (!tip.isEmpty()) {
+        QCOMPARE(accountPage()->tipLabel()->text(), tip);
+    }
+    QCOMPARE(accountPage()->isBindVisible(), bindShown);
+    QCOMPARE(!accountPage()->findChild<QWidget*>("widgetBind")->isHidden(), bindShown && step == 2);
+    QCOMPARE(QImage(prefix_->installPath("cache/imageCode.png")).isNull(), !image);
+    if (image) {
+        // The image code stands on the code button.
+        QVERIFY(!accountPage()->codeButton()->icon().isNull());
+    }
 }
 
 void TestClientLoginDialog::veskStepFailure6638()
@@ -1005,33 +1051,61 @@ void TestClientLoginDialog::accessLoginResults()
     QCOMPARE(accountPage()->tipLabel()->text(), tip);
 }
 
-void TestClientLoginDialog::commonDialogFromLoginResults_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("substatus");
-    QTest::addColumn<int>("page");
-    QTest::addColumn<int>("status");
-    QTest::newRow("15 forced password change") << "15" << 0 << int(LoginAction::Dialog::CommonResult) << 15;
-    QTest::newRow("26 user information") << "请完善个人信息" << 26 << int(LoginAction::Dialog::ImproveUserInfo) << 26;
-}
-
 void TestClientLoginDialog::commonDialogFromLoginResults()
 {
-    QFETCH(QString, text);
-    QFETCH(int, substatus);
-    QFETCH(int, page);
-    QFETCH(int, status);
     loadTitle(kTitleBoth);
     typeInto(accountPage(), "zs01", "Kq9z!mA2");
     QTest::mouseClick(accountPage()->loginButton(), Qt::LeftButton);
     QSignalSpy shown(dialog(), &ClientLoginDialog::sendShowCommonDialog);
-    dialog()->onReqClientLoginResult(CReqClientLogin76, text, false, substatus);
+    dialog()->onReqClientLoginResult(CReqClientLogin76, "15", false, 0);
     QCOMPARE(shown.size(), 1);
-    QCOMPARE(int(shown.first().at(0).value<LoginAction::Dialog>()), page);
-    QCOMPARE(shown.first().at(1).toInt(), status);
+    QCOMPARE(shown.first().at(0).value<LoginAction::Dialog>(), LoginAction::Dialog::CommonResult);
+    QCOMPARE(shown.first().at(1).toInt(), 15);
     QCOMPARE(shown.first().at(2).value<ClientReq>(), CReqClientLogin76);
     QVERIFY(!accountPage()->isLogging());
     QCOMPARE(outerIndex(), 0);
+}
+
+void TestClientLoginDialog::improveUserInfoFromLogin_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("tip");
+    QTest::newRow("two elements") << QByteArray(R"({"status":2000,"result":{"pageElements":[
+        {"iorder":"1","iisrequired":"1","ielementtype":"1","strelementname":"邮箱","uidelementid":"e1"},
+        {"iorder":"2","iisrequired":"0","ielementtype":"7","strelementname":"部门","uidelementid":"e2",
+         "elementfeatureJson":{"selectOption":[{"name":"财务","value":"f"}]}}]}})") << 2 << "";
+    QTest::newRow("zero elements") << QByteArray(R"({"status":2000,"result":{"pageElements":[]}})") << 0 << "";
+    QTest::newRow("no pageElements") << QByteArray(R"({"status":2000,"result":{}})") << -1 << "后台数据处理异常！";
+    QTest::newRow("missing file") << QByteArray() << -1 << "后台数据处理异常！";
+    QTest::newRow("status not success") << QByteArray(R"({"status":6001,"msg":"信息获取失败","result":{"pageElements":[]}})")
+                                        << -1 << "信息获取失败";
+}
+
+void TestClientLoginDialog::improveUserInfoFromLogin()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, count);
+    QFETCH(QString, tip);
+    loadTitle(kTitleBoth);
+    QFile::remove(prefix_->installPath("ini/login.json"));
+    if (!file.isEmpty()) {
+        QVERIFY(prefix_->writeInstallFile("ini/login.json", file));
+    }
+    typeInto(accountPage(), "zs01", "Kq9z!mA2");
+    QTest::mouseClick(accountPage()->loginButton(), Qt::LeftButton);
+    QSignalSpy shown(dialog(), &ClientLoginDialog::sendShowImproveUserInfo);
+    dialog()->onReqClientLoginResult(CReqClientLogin76, "请完善个人信息", false, 26);
+    QVERIFY(!accountPage()->isLogging());
+    if (count < 0) {
+        QCOMPARE(shown.size(), 0);
+        QCOMPARE(accountPage()->tipLabel()->text(), tip);
+        return;
+    }
+    QCOMPARE(shown.size(), 1);
+    const auto elements = shown.first().at(0).value<QVector<st_ImproveUserInfoElements>>();
+    QCOMPARE(elements.size(), count);
+    QCOMPARE(shown.first().at(1).toString(), QStringLiteral("请完善个人信息"));
 }
 
 void TestClientLoginDialog::accessCheckDialogAsked()

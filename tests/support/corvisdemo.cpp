@@ -378,6 +378,43 @@ const Scene kScenes[] = {
     {"portal-request-dialog.png", "the request form for the ticked applications",
      [](Demo& d) { return d.click(QStringLiteral("申请"), QStringLiteral("push button")) && d.waitShown(QStringLiteral("永不过期")); }},
     }},
+    {"account", "the forced password change, the personal centre, the password and phone operations",
+     {QStringLiteral("demo"), QStringLiteral("account")}, {}, {
+    {"account-01-forced-change.png", "the forced password change at first login",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.waitShown(QStringLiteral("登录"), QStringLiteral("push button")) &&
+                d.typeInto(QStringLiteral("账号"), QStringLiteral("firstpwd")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0113")) && d.waitShown(QStringLiteral("确认密码"));
+     }},
+    {"account-02-personal-centre.png", "the personal centre with the login history",
+     [](Demo& d) {
+         return d.click(QStringLiteral("取消"), QStringLiteral("push button")) &&
+                d.typeInto(QStringLiteral("账号"), QStringLiteral("center")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x011b")) && d.push(0x0310) && d.waitWindow(d.pid) &&
+                d.waitShown(QStringLiteral("统一门户"), QStringLiteral("check box")) &&
+                d.click(QStringLiteral("用户菜单")) && d.key(QStringLiteral("Down")) && d.key(QStringLiteral("Return")) &&
+                d.waitShown(QStringLiteral("登录记录"));
+     }},
+    {"account-03-change-password.png", "changing the password from the personal centre",
+     [](Demo& d) {
+         return d.click(QStringLiteral("修改密码"), QStringLiteral("push button")) &&
+                d.typeInto(QStringLiteral("原密码"), QStringLiteral("Corvis@2024")) &&
+                d.typeInto(QStringLiteral("新密码"), QStringLiteral("Corvis@2025")) &&
+                d.typeInto(QStringLiteral("确认密码"), QStringLiteral("Corvis@2026")) &&
+                d.click(QStringLiteral("确定"), QStringLiteral("push button")) &&
+                d.waitShown(QStringLiteral("两次密码输入不一致，请重新输入！"));
+     }},
+    {"account-04-bind-phone.png", "binding a phone: the code is on its way",
+     [](Demo& d) {
+         return d.click(QStringLiteral("取消"), QStringLiteral("push button")) &&
+                d.click(QStringLiteral("绑定手机"), QStringLiteral("push button")) &&
+                d.typeInto(QStringLiteral("手机号码"), QStringLiteral("13800138000")) &&
+                d.click(QStringLiteral("获取验证码"), QStringLiteral("push button")) &&
+                d.waitRequest(QStringLiteral("0x0124")) && d.waitShown(QStringLiteral("验证码已发送至138****8000"));
+     }},
+    }},
 };
 
 // Copies the demo installation that scripts/demo.sh prepared into a scene's prefix.

@@ -298,6 +298,8 @@ void TestMainWindow::connectErrorInTheLoginDialog()
 void TestMainWindow::loginResultOpensTheCommonDialog()
 {
     // The login dialog asks for the account dialog by a signal; the window opens the page.
+    QVERIFY(prefix_->writeInstallFile(QStringLiteral("ini/login.json"),
+                                      R"({"status":2000,"result":{"pageElements":[]}})"));
     window_->onCommMsg(CReqClientLogin76, QStringLiteral("请完善个人信息"), QStringLiteral("26"), false);
     QCOMPARE(DialogCommon::instance()->currentPage(), int(PageDialogImproveUserInfo));
     window_->onCommMsg(CReqClientLogin76, QStringLiteral("15"), QStringLiteral("0"), false);
