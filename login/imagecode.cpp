@@ -1,7 +1,7 @@
 #include "login/imagecode.h"
 
 #include "corviscommon/logging.h"
-#include "corviscommon/productpath.h"
+#include "corviscommon/productpaths.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -35,10 +35,10 @@ bool ImageCode::saveBase64Imgae(const QString& authImage, const QString& path)
 
 QString ImageCode::accountImagePath()
 {
-    return corvis::installPathQ(QStringLiteral("cache/imageCode.png"));
+    return corvis::paths::imageCode();
 }
 
 QString ImageCode::phoneImagePath()
 {
-    return corvis::installPathQ(QStringLiteral("cache/phoneImageCode.png"));
+    return corvis::paths::phoneImageCode();
 }
