@@ -91,10 +91,12 @@ void ClientLoginDialog::buildUi()
     title->setStyleSheet(QStringLiteral("font-size: 16px; color: %1;").arg(QLatin1String(cusstyle::kTitle)));
     minButton_ = new QPushButton(this);
     minButton_->setObjectName(QStringLiteral("btnLoginMin"));
+    minButton_->setAccessibleName(QStringLiteral("最小化"));
     minButton_->setIcon(QIcon(QStringLiteral(":/resources/Img/btn_min.png")));
     minButton_->setFlat(true);
     closeButton_ = new QPushButton(this);
     closeButton_->setObjectName(QStringLiteral("btnLoginClose"));
+    closeButton_->setAccessibleName(QStringLiteral("关闭"));
     closeButton_->setIcon(QIcon(QStringLiteral(":/resources/Img/btn_close.png")));
     closeButton_->setFlat(true);
     connect(minButton_, &QPushButton::clicked, this, [this] { emit sendWindowsChange(0); });
@@ -128,6 +130,7 @@ void ClientLoginDialog::buildUi()
 
     tabs_ = new CusTabWidget(this);
     tabs_->setObjectName(QStringLiteral("tabWidgetLogin"));
+    tabs_->tabBar()->setAccessibleName(QStringLiteral("登录方式"));
     tabs_->cusTabBar()->setThemeColor(themeColour);
     tabs_->setTabsCentered(true);
 
@@ -169,6 +172,7 @@ void ClientLoginDialog::buildUi()
 
     backVersion_ = new QPushButton(QStringLiteral("版本回退"), this);
     backVersion_->setObjectName(QStringLiteral("btnBackVersion"));
+    backVersion_->setAccessibleName(QStringLiteral("版本回退"));
     backVersion_->setFlat(true);
     backVersion_->setVisible(isOpenRollbackUpdate());
     connect(backVersion_, &QPushButton::clicked, this, &ClientLoginDialog::onBackVersionBtn);
