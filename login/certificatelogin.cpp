@@ -539,7 +539,7 @@ int CertificateLogin::SignDataByECC(DEVHANDLE dev, HAPPLICATION app, HCONTAINER 
         LOG(ERROR) << "SKF_ECCVerify failed: " << code(ret);
         return -10;
     }
-    LOG(INFO) << "SM2 verify SignValue is succeed!" << text;
+    LOG(INFO) << "SM2 verify SignValue is succeed!" << corvis::logSafe(text);
     CertificateCodec::UrlEncode(text);
     signatures[key] = text;
     return static_cast<int>(signatures.size());
