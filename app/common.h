@@ -10,17 +10,6 @@
 #include <QStringList>
 #include <string>
 
-// Edition (custom project) ids, as the login dialog still compares them; everything else asks
-// corvis::Edition (Common::edition()).
-#define PROJECT_VESK_UOS "vesk-uos-4.19.71"
-#define PROJECT_VESK_KYLIN "vesk-kylin-5.4.18-32"
-#define PROJECT_TIRROWA "tirrowa-uos-x86"
-#define PROJECT_ROLQ "rolq"
-#define PROJECT_KAV "kav"
-#define PROJECT_VELMORA "velmora"
-#define PROJECT_BRASTELZTNA "brastel-ztna"
-#define PROJECT_OSTREL_BIGDATA "ostrel-bigdata"
-
 // Accessors of the system configuration (ini/syscfg.ini) and the user information
 // (ini/userinfo.ini), and a few host helpers. Used only through static functions.
 //

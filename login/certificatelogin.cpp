@@ -246,13 +246,13 @@ CertificateLogin::Step CertificateLogin::prepare(bool certAuthSign, const Challe
         // A controller that answers without a challenge has not given one either.
         if (ret != 0 || info.status != kStatusOk || info.authOriginal.empty() || info.originalId.empty()) {
             LOG(ERROR) << "getAuthInfo failed" << ", ret: " << ret << ", status: " << info.status
-                       << ", msg: " << corvis::maskSecrets(QString::fromStdString(info.msg));
+                       << ", msg: " << corvis::logSafe(info.msg);
             step.outcome = Outcome::ServerUnavailable;
             return step;
         }
     }
     const std::string signData = info.authOriginal + info.salt;
-    LOG(INFO) << "sign_data: " << signData;
+    LOG(INFO) << "sign_data: " << corvis::logSafe(signData);
     CertMap certs;
     CertMap signatures;
     const int found = GetCerFromUkey(certs, signatures, signData);
@@ -275,7 +275,7 @@ CertificateLogin::Step CertificateLogin::prepare(bool certAuthSign, const Challe
     step.body = bodyFor(first);
     step.outcome = Outcome::Send;
     position_ = first + 1;
-    LOG(INFO) << "sendReqClientLogin: " << corvis::maskSecrets(QString::fromStdString(step.body));
+    LOG(INFO) << "sendReqClientLogin: " << corvis::logSafe(step.body);
     return step;
 }
 
@@ -291,7 +291,7 @@ bool CertificateLogin::nextBody(std::string* body)
     }
     *body = bodyFor(next->first);
     position_ = next->first + 1;
-    LOG(INFO) << "sendReqClientLogin: " << corvis::maskSecrets(QString::fromStdString(*body));
+    LOG(INFO) << "sendReqClientLogin: " << corvis::logSafe(*body);
     return true;
 }
 
@@ -539,7 +539,7 @@ int CertificateLogin::SignDataByECC(DEVHANDLE dev, HAPPLICATION app, HCONTAINER 
         LOG(ERROR) << "SKF_ECCVerify failed: " << code(ret);
         return -10;
     }
-    LOG(INFO) << "SM2 verify SignValue is succeed!" << text;
+    LOG(INFO) << "SM2 verify SignValue is succeed!" << corvis::logSafe(text);
     CertificateCodec::UrlEncode(text);
     signatures[key] = text;
     return static_cast<int>(signatures.size());

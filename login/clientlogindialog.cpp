@@ -5,7 +5,7 @@
 #include "comm/cs_ret_status.h"
 #include "comm/uicomm.h"
 #include "corviscommon/logging.h"
-#include "corviscommon/productpath.h"
+#include "corviscommon/productpaths.h"
 #include "corviscommon/secretmask.h"
 #include "login/accountmask.h"
 #include "login/authcodereply.h"
@@ -14,12 +14,15 @@
 #include "login/failurelock.h"
 #include "login/imagecode.h"
 #include "login/loggingpage.h"
+#include "login/logincertificatepage.h"
 #include "login/logincredentialpage.h"
 #include "login/loginlockcountdown.h"
+#include "login/loginqrcodepage.h"
 #include "login/loginrequestbuilder.h"
 #include "login/loginresultfile.h"
 #include "login/loginresultrules.h"
 #include "login/passwordrules.h"
+#include "login/qrloginflow.h"
 #include "login/resetpasswordpage.h"
 #include "src/CustomControl/cuslineedit.h"
 #include "src/CustomControl/cusmessagebox.h"
@@ -62,9 +65,6 @@ ClientLoginDialog::ClientLoginDialog()
     connect(systemTitleTimer_, &QTimer::timeout, this, [this] { querySystemTitle(0); });
     accountCodeCountDown_ = new CountDown(QStringLiteral("accountCodeCountDown"), this);
     loginLockCountDown_ = new LoginLockCountDown(this);
-    qrHeartbeatTimer_ = new QTimer(this);
-    qrHeartbeatTimer_->setObjectName(QStringLiteral("timerQrHeartbeat"));
-    qrHeartbeatTimer_->setInterval(2000);
     phoneCodeCountDown_ = new CountDown(QStringLiteral("phoneCodeCountDown"), this);
     resetCodeCountDown_ = new CountDown(QStringLiteral("resetCodeCountDown"), this);
 
@@ -84,18 +84,20 @@ ClientLoginDialog::ClientLoginDialog()
 void ClientLoginDialog::buildUi()
 {
     const corvis::Edition edition = Common::edition();
-    const QString themeColour = LoginEdition::themeColor(edition);
-    const QString hover = LoginEdition::themeHoverColor(edition);
+    const QString themeColour = LoginColors::theme(edition);
+    const QString hover = LoginColors::themeHover(edition);
 
     auto* title = new QLabel(Common::softName(), this);
     title->setObjectName(QStringLiteral("labelLoginTitle"));
     title->setStyleSheet(QStringLiteral("font-size: 16px; color: %1;").arg(QLatin1String(cusstyle::kTitle)));
     minButton_ = new QPushButton(this);
     minButton_->setObjectName(QStringLiteral("btnLoginMin"));
+    minButton_->setAccessibleName(QStringLiteral("最小化"));
     minButton_->setIcon(QIcon(QStringLiteral(":/resources/Img/btn_min.png")));
     minButton_->setFlat(true);
     closeButton_ = new QPushButton(this);
     closeButton_->setObjectName(QStringLiteral("btnLoginClose"));
+    closeButton_->setAccessibleName(QStringLiteral("关闭"));
     closeButton_->setIcon(QIcon(QStringLiteral(":/resources/Img/btn_close.png")));
     closeButton_->setFlat(true);
     connect(minButton_, &QPushButton::clicked, this, [this] { emit sendWindowsChange(0); });
@@ -121,23 +123,22 @@ void ClientLoginDialog::buildUi()
     if (edition.isVesk()) {
         accountPage_->accountEdit()->setPlaceholderText(QStringLiteral("请输入手机号/柜员号"));
     }
-    qrPage_ = new QLabel(QStringLiteral("扫码登录"), this);
-    qrPage_->setObjectName(QStringLiteral("pageQrcode"));
-    certPage_ = new QLabel(QStringLiteral("证书登录"), this);
-    certPage_->setObjectName(QStringLiteral("pageCert"));
-    for (QWidget* w : {static_cast<QWidget*>(accountPage_), static_cast<QWidget*>(phonePage_), qrPage_, certPage_}) {
+    addLoginPageQrcode();
+    addLoginPageCertificate();
+    for (QWidget* w : {static_cast<QWidget*>(accountPage_), static_cast<QWidget*>(phonePage_)}) {
         w->hide();
     }
 
     tabs_ = new CusTabWidget(this);
     tabs_->setObjectName(QStringLiteral("tabWidgetLogin"));
+    tabs_->tabBar()->setAccessibleName(QStringLiteral("登录方式"));
     tabs_->cusTabBar()->setThemeColor(themeColour);
     tabs_->setTabsCentered(true);
 
     auto* loadingPicture = new QLabel(this);
     loadingPicture->setObjectName(QStringLiteral("labelLoading"));
     loadingPicture->setAlignment(Qt::AlignCenter);
-    auto* movie = new QMovie(corvis::installPathQ(QStringLiteral("resource/default/clientmain/loading.gif")),
+    auto* movie = new QMovie(corvis::paths::resource(QStringLiteral("default/clientmain/loading.gif")),
                              QByteArray(), loadingPicture);
     loadingPicture->setMovie(movie);
     movie->start();
@@ -172,13 +173,14 @@ void ClientLoginDialog::buildUi()
 
     backVersion_ = new QPushButton(QStringLiteral("版本回退"), this);
     backVersion_->setObjectName(QStringLiteral("btnBackVersion"));
+    backVersion_->setAccessibleName(QStringLiteral("版本回退"));
     backVersion_->setFlat(true);
     backVersion_->setVisible(isOpenRollbackUpdate());
     connect(backVersion_, &QPushButton::clicked, this, &ClientLoginDialog::onBackVersionBtn);
 
     auto* logo = new QLabel(this);
     logo->setObjectName(QStringLiteral("labelLoginLogo"));
-    const QString logoPath = corvis::installPathQ(QStringLiteral("resource/logo.png"));
+    const QString logoPath = corvis::paths::logo();
     logo->setPixmap(QPixmap(QFileInfo::exists(logoPath) ? logoPath : QStringLiteral(":/resources/Img/corvislogo.png"))
                         .scaled(96, 96, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     auto* name = new QLabel(Common::softName(), this);
@@ -204,11 +206,7 @@ void ClientLoginDialog::buildUi()
                                  "stop:0 %1, stop:1 #F5F7FA); }")
                       .arg(themeColour));
 
-    connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
-        if (tabTypes_.value(index, PageLoginAccount) == PageLoginQrcode) {
-            LOG(INFO) << "QR-code tab selected";
-        }
-    });
+    connect(tabs_, &QTabWidget::currentChanged, this, &ClientLoginDialog::onLoginTabChanged);
 }
 
 LoginCredentialPage* ClientLoginDialog::page(PageLoginType type) const
@@ -317,15 +315,15 @@ void ClientLoginDialog::showLoginPage(const st_systemTitle& title)
             widget = certPage_;
             type = PageLoginCert;
         } else {
-            LOG(WARNING) << "unknown login menu: " << menu.menuId;
+            LOG(WARNING) << "unknown login menu: " << corvis::logSafe(menu.menuId);
             continue;
         }
         const int index = tabs_->addTab(widget, menu.menuText);
         tabTypes_.insert(index, type);
     }
-    // A rebuilt bar keeps the tab the user was on.
+    // A rebuilt bar keeps the tab the user was on; a first one starts on its first tab.
     for (auto it = tabTypes_.constBegin(); it != tabTypes_.constEnd(); ++it) {
-        if (it.value() == previousType) {
+        if (previous >= 0 && it.value() == previousType) {
             tabs_->setCurrentIndex(it.key());
         }
     }
@@ -336,6 +334,8 @@ void ClientLoginDialog::showLoginPage(const st_systemTitle& title)
     setLastAccount(PageLoginAccount);
     setLastAccount(PageLoginPhone);
     loading_->setCurrentIndex(1);
+    // The rebuilt bar switched tabs silently: the QR flow runs only while its tab shows.
+    onLoginTabChanged(tabs_->currentIndex());
     // The user starts typing where the current tab asks first.
     const PageLoginType current = currentLoginType();
     if (current == PageLoginAccount || current == PageLoginPhone) {
@@ -440,9 +440,15 @@ void ClientLoginDialog::setLoginErrorTips(const QString& text, PageLoginType typ
     // Tips carry the service's texts, never what the user typed.
     if (!text.isEmpty()) {
         LOG(INFO) << "FUNC(setLoginErrorTips) type: " << static_cast<int>(type)
-                  << ", tip: " << corvis::maskSecrets(text);
+                  << ", tip: " << corvis::logSafe(text);
     }
-    page(type)->setTip(text, colour);
+    if (type == PageLoginQrcode) {
+        setQrcodeTip(text, colour);
+    } else if (type == PageLoginCert) {
+        setCertificateTip(text, colour);
+    } else {
+        page(type)->setTip(text, colour);
+    }
 }
 
 void ClientLoginDialog::onBtnLoginClicked(PageLoginType type)
@@ -491,6 +497,8 @@ void ClientLoginDialog::onBtnLoginClicked(PageLoginType type)
         if (request->req == CReqClientLogin80) {
             LOG(INFO) << "is smsAuth login...";
         }
+        // Logging in another way ends the QR flow.
+        stopQrcodeFlow();
         emit sendReqClientLogin(request->req, request->body);
     }
     setTabWidgetLoginEnabled(type);
@@ -576,23 +584,6 @@ void ClientLoginDialog::onReqClientLoginResult(ClientReq req, QString text, bool
     }
 }
 
-void ClientLoginDialog::handleQrcodeResult(ClientReq req, const QString& text, bool isMsgError, int substatus)
-{
-    if (req == CReqClientLogin74) {
-        handleLoginResult(LoginKind::Qrcode, req, text, isMsgError, substatus);
-        return;
-    }
-    LOG(INFO) << "QR-code login step " << hexCode(req) << " goes to the QR page";
-    setTabWidgetLoginEnabled(true);
-}
-
-void ClientLoginDialog::handleCertificateResult(const QString& text, bool isMsgError)
-{
-    LOG(INFO) << "CReqClientVeskCheckCertificate: " << corvis::maskSecrets(text) << ", "
-              << static_cast<int>(currentLoginType()) << ", " << isMsgError;
-    handleLoginResult(LoginKind::Certificate, CReqClientVeskCheckCertificate, text, isMsgError, 0);
-}
-
 void ClientLoginDialog::handleLoginResult(LoginKind kind, ClientReq req, const QString& text, bool isMsgError,
                                           int substatus)
 {
@@ -605,6 +596,10 @@ void ClientLoginDialog::handleLoginResult(LoginKind kind, ClientReq req, const Q
     reply.currentPage = currentLoginType();
     if (LoginResultRules::readsLoginFileStatus(kind, isMsgError)) {
         reply.loginFileStatus = parseVeskLoginFileStatus(LoginResultRules::pageOf(kind, req, reply.currentPage));
+    }
+    if (kind != LoginKind::Certificate) {
+        // Every login result clears the QR page; the scanned user stays for the rows that name him.
+        qrPage_->flow()->clear();
     }
     applyAction(LoginResultRules::decide(reply, Common::edition()), kind, req, text);
 }
@@ -758,6 +753,8 @@ bool ClientLoginDialog::parseLoginResMsg(PageLoginType type, const QString& text
             } else {
                 Common::setCsUserName(QString());
             }
+        } else if (type == PageLoginQrcode) {
+            qrPage_->flow()->resetHint();
         }
     } else {
         LOG(INFO) << "parseLoginResMsg status:" << file.status;
@@ -867,10 +864,14 @@ void ClientLoginDialog::logout()
 void ClientLoginDialog::exitClear()
 {
     LOG(INFO) << "FUNC(ClientLoginDialog::exitClear)";
+    // Whatever the edition, nothing of a QR or certificate login goes out after the user left.
+    stopQrcodeFlow();
+    stopCertificateLogin();
     if (Common::edition().isVesk()) {
         return;
     }
     authMode_ = 0;
+    qrPage_->flow()->clear();
     for (LoginCredentialPage* p : {accountPage_, phonePage_}) {
         setPageLoginStatus(p->type(), false, true);
         p->setTip(QString(), errorColour());
@@ -927,7 +928,7 @@ void ClientLoginDialog::keyPressEvent(QKeyEvent* event)
 
 void ClientLoginDialog::onBackVersionBtn()
 {
-    const QString path = corvis::installPathQ(QStringLiteral("update/bak/corvis_update.zip"));
+    const QString path = corvis::paths::updateBackup();
     CusMessageBox box(this);
     if (!QFileInfo::exists(path)) {
         LOG(INFO) << "file is not exist! path" << path;

@@ -14,29 +14,37 @@
 #include <QVector>
 #include <QWidget>
 
+#include <memory>
+
+class CertificateLogin;
+class CertificatePinDialog;
 class CountDown;
 class CusTabWidget;
 class FailureLock;
 class LoggingPage;
+class LoginCertificatePage;
 class LoginCredentialPage;
 class LoginLockCountDown;
+class LoginQrcodePage;
 class QLabel;
 class QPushButton;
 class QStackedWidget;
 class QTimer;
 class ResetPasswordPage;
 
-// The login surface of the workbench: account and phone tabs (QR and certificate tabs come from
-// their own pages), the password reset page and the logging page shown while a login finishes.
-// It checks what the user typed, sends one login request (bodies from LoginRequestBuilder) and
-// applies what LoginResultRules decide for its result: tips, second steps, locks, dialogs or the
-// jump to the work area. One instance, never destroyed. Spread over four files: this one's .cpp
-// (pages, logins and their results), clientlogindialogcodes.cpp, clientlogindialogreset.cpp and
+// The login surface of the workbench: account, phone, QR-code and certificate tabs, the password
+// reset page and the logging page shown while a login finishes. It checks what the user typed,
+// sends one login request (bodies from LoginRequestBuilder) and applies what LoginResultRules
+// decide for its result: tips, second steps, locks, dialogs or the jump to the work area. One
+// instance, never destroyed. Spread over files: this one's .cpp (pages, logins and their
+// results), clientlogindialogcodes.cpp, clientlogindialogreset.cpp, clientlogindialogqrcode.cpp
+// (the QR flow on its tab), clientlogindialogcertificate.cpp (the USB-key login) and
 // clientlogindialogbind.cpp (the step-login document, device binding, the user-information form).
 //
 // Children: "tabWidgetLogin", "stackLogin" (0 login tabs, 1 reset, 2 logging), "stackLoading"
-// (0 loading picture, 1 tabs), "pageAccount", "pagePhone", "pageReset", "pageLogging",
-// "btnBackVersion", "btnLoginMin", "btnLoginClose", "veskloginreminderwidget" (while shown).
+// (0 loading picture, 1 tabs), "pageAccount", "pagePhone", "pageQrcode", "pageCert",
+// "pageReset", "pageLogging", "CertificatePinDialog", "btnBackVersion", "btnLoginMin",
+// "btnLoginClose", "veskloginreminderwidget" (while shown).
 class ClientLoginDialog : public QWidget
 {
     Q_OBJECT
@@ -103,6 +111,18 @@ public:
     void handleRestPswCodeCheckFail(const QString& text);
     bool saveBase64Imgae(const QString& path);
 
+    // QR-code tab: the page with its flow; the first switch to the tab starts the flow.
+    void addLoginPageQrcode();
+    LoginQrcodePage* qrcodePage() const { return qrPage_; }
+
+    // Certificate tab: the page, the PIN dialog, and the reading of the USB key on the global
+    // thread pool. A reading and the logins it sends end when the dialog is hidden or cleared.
+    void addLoginPageCertificate();
+    void onClickCerBtnLogin();
+    LoginCertificatePage* certificatePage() const { return certPage_; }
+    CertificatePinDialog* certificatePinDialog() const { return pinDialog_; }
+    CertificateLogin& certificateLogin() const { return *certificate_; }
+
     // Reset page.
     void addResetPage();
     void clearResetPage();
@@ -118,8 +138,8 @@ public:
     int validateCodeType() const { return validateCodeType_; }
     int reminderAccepted() const { return reminderAccepted_; }
     const st_loginLock& loginLock() const;
-    // The phone page for the phone type, else the account page (which also shows the tips of the
-    // QR-code and certificate types, whose pages have no tip line of their own).
+    // The phone page for the phone type, else the account page. Tips of the QR-code and
+    // certificate types go to their own pages (setLoginErrorTips).
     LoginCredentialPage* page(PageLoginType type) const;
     PageLoginType currentLoginType() const;
 
@@ -156,15 +176,27 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     ClientLoginDialog();
     void buildUi();
     // The result of a login (kinds of LoginKind) through the rules, then applied.
     void handleLoginResult(LoginKind kind, ClientReq req, const QString& text, bool isMsgError, int substatus);
-    // QR-code and certificate results: one place each until their flows take them over.
+    // QR-code results: the steps go to the flow, the QR login (74) to the result rows.
     void handleQrcodeResult(ClientReq req, const QString& text, bool isMsgError, int substatus);
+    void onLoginTabChanged(int index);
+    void startQrcodeOnce();
+    void stopQrcodeFlow();
+    void setQrcodeTip(const QString& text, const QString& colour);
+    // Certificate login: the reading on the worker, its outcome on the GUI thread, the results.
+    void startCertificateReading();
+    void applyCertificateStep(quint64 reading, int outcome, const QString& body);
     void handleCertificateResult(const QString& text, bool isMsgError);
+    void setCertificateTip(const QString& text, const QString& colour);
+    // Ends a running certificate login (reading, PIN dialog, awaited answer) and empties the page.
+    void stopCertificateLogin();
     void applyAction(const LoginAction& action, LoginKind kind, ClientReq req, const QString& text);
     void applyResetAction(const ResetAction& action);
     void applyAfterLogin(LoginKind kind);
@@ -202,8 +234,9 @@ private:
     CusTabWidget* tabs_ = nullptr;
     LoginCredentialPage* accountPage_ = nullptr;
     LoginCredentialPage* phonePage_ = nullptr;
-    QWidget* qrPage_ = nullptr;
-    QWidget* certPage_ = nullptr;
+    LoginQrcodePage* qrPage_ = nullptr;
+    LoginCertificatePage* certPage_ = nullptr;
+    CertificatePinDialog* pinDialog_ = nullptr;
     ResetPasswordPage* resetPage_ = nullptr;
     LoggingPage* loggingPage_ = nullptr;
     QPushButton* backVersion_ = nullptr;
@@ -213,8 +246,16 @@ private:
     QTimer* systemTitleTimer_ = nullptr;
     CountDown* accountCodeCountDown_ = nullptr;
     LoginLockCountDown* loginLockCountDown_ = nullptr;
-    QTimer* qrHeartbeatTimer_ = nullptr;
     CountDown* phoneCodeCountDown_ = nullptr;
     CountDown* resetCodeCountDown_ = nullptr;
     FailureLock* failureLocks_[3] = {nullptr, nullptr, nullptr};
+
+    // Shared with the reading on the worker, which may outlast a cancel.
+    std::shared_ptr<CertificateLogin> certificate_;
+    // Number of the certificate reading whose outcome is awaited; a cancel moves it on, so that a
+    // late outcome is dropped.
+    quint64 certReading_ = 0;
+    bool certReadingRuns_ = false;
+    // A certificate login (4101) is on its way and a refusal moves on to the next certificate.
+    bool certAwaitingResult_ = false;
 };

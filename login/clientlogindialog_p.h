@@ -2,7 +2,7 @@
 
 // Shared by the files of ClientLoginDialog only.
 
-#include "login/loginedition.h"
+#include "login/logincolors.h"
 
 #include <QString>
 
@@ -13,7 +13,7 @@ enum LockPage { LockAccount = 0, LockPhone = 1, LockReset = 2 };
 
 inline QString errorColour()
 {
-    return LoginEdition::errorColor();
+    return LoginColors::error();
 }
 
 }  // namespace clientlogin

@@ -118,7 +118,7 @@ bool ClientLoginDialog::parseVeskLoginFile(PageLoginType type)
         }
         p->setStep(2);
         setLoginErrorTips(result.value(QLatin1String("sendSmsMsg")).toString(), type,
-                          LoginEdition::themeColor(Common::edition()));
+                          LoginColors::theme(Common::edition()));
         (phone ? phoneCodeCountDown_ : accountCodeCountDown_)->start(AuthCodeReply::waitSeconds(result));
         break;
     }

@@ -132,7 +132,7 @@ void ClientLoginDialog::refreshResetCodeButton()
 void ClientLoginDialog::parseLoginAuthCodeResMsg(PageLoginType type, const QString& text)
 {
     LOG(INFO) << "parseLoginAuthCodeResMsg enter, loginType: " << static_cast<int>(type) << ", "
-              << corvis::maskSecrets(text);
+              << corvis::logSafe(text);
     const bool vesk = Common::edition().isVesk();
     const bool image = text == QLatin1String("get ImageCode succ");
     int seconds = 60;
@@ -172,7 +172,7 @@ bool ClientLoginDialog::parseLoginAuthCodeJson(PageLoginType type, const QString
         return false;
     }
     seconds = reply.seconds;
-    setLoginErrorTips(reply.tip(), type, LoginEdition::themeColor(Common::edition()));
+    setLoginErrorTips(reply.tip(), type, LoginColors::theme(Common::edition()));
     return true;
 }
 

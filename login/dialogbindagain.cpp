@@ -3,7 +3,7 @@
 #include "app/common.h"
 #include "corviscommon/logging.h"
 #include "corviscommon/productpaths.h"
-#include "login/loginedition.h"
+#include "login/logincolors.h"
 #include "src/CustomControl/cuslineedit.h"
 #include "src/CustomControl/cusstyle.h"
 
@@ -99,7 +99,7 @@ DialogBindAgain::DialogBindAgain(QWidget* parent) : CustomDialog(parent)
     submit_->setFixedSize(140, 36);
     submit_->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: white; border: none; border-radius: 4px; }"
                                           "QPushButton:hover { background: %2; }")
-                               .arg(LoginEdition::themeColor(edition), LoginEdition::themeHoverColor(edition)));
+                               .arg(LoginColors::theme(edition), LoginColors::themeHover(edition)));
     connect(submit_, &QPushButton::clicked, this, &DialogBindAgain::onSubmit);
 
     auto* layout = new QVBoxLayout(body());

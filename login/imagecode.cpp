@@ -1,7 +1,8 @@
 #include "login/imagecode.h"
 
 #include "corviscommon/logging.h"
-#include "corviscommon/productpath.h"
+#include "corviscommon/productpaths.h"
+#include "corviscommon/secretmask.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -13,7 +14,7 @@ bool ImageCode::saveBase64Imgae(const QString& authImage, const QString& path)
     static const QString prefix = QStringLiteral("data:image/png;base64,");
     if (!authImage.startsWith(prefix)) {
         // The picture carries a code: only its size is logged.
-        LOG(WARNING) << "authImage value error: " << authImage.left(prefix.size()) << "... (" << authImage.size()
+        LOG(WARNING) << "authImage value error: " << corvis::logSafe(authImage.left(prefix.size())) << "... (" << authImage.size()
                      << " characters)";
         return false;
     }
@@ -35,10 +36,10 @@ bool ImageCode::saveBase64Imgae(const QString& authImage, const QString& path)
 
 QString ImageCode::accountImagePath()
 {
-    return corvis::installPathQ(QStringLiteral("cache/imageCode.png"));
+    return corvis::paths::imageCode();
 }
 
 QString ImageCode::phoneImagePath()
 {
-    return corvis::installPathQ(QStringLiteral("cache/phoneImageCode.png"));
+    return corvis::paths::phoneImageCode();
 }

@@ -1,6 +1,6 @@
 #include "login/loggingpage.h"
 
-#include "corviscommon/productpath.h"
+#include "corviscommon/productpaths.h"
 #include "src/CustomControl/cusstyle.h"
 
 #include <QLabel>
@@ -35,7 +35,7 @@ void LoggingPage::setStatus(int status, const corvis::Edition& edition, bool fir
     picture_->clear();
     switch (status) {
     case 0: {
-        movie_ = new QMovie(corvis::installPathQ(QStringLiteral("resource/default/clientmain/loading.gif")), QByteArray(),
+        movie_ = new QMovie(corvis::paths::resource(QStringLiteral("default/clientmain/loading.gif")), QByteArray(),
                             this);
         picture_->setMovie(movie_);
         movie_->start();
@@ -50,7 +50,7 @@ void LoggingPage::setStatus(int status, const corvis::Edition& edition, bool fir
         break;
     }
     case 1:
-        movie_ = new QMovie(corvis::installPathQ(QStringLiteral("resource/default/clientmain/loading.gif")), QByteArray(),
+        movie_ = new QMovie(corvis::paths::resource(QStringLiteral("default/clientmain/loading.gif")), QByteArray(),
                             this);
         picture_->setMovie(movie_);
         movie_->start();
@@ -59,8 +59,8 @@ void LoggingPage::setStatus(int status, const corvis::Edition& edition, bool fir
     case 2:
     case 3: {
         const QString name = status == 2 ? QStringLiteral("right_succ.png") : QStringLiteral("right_fail.png");
-        const QString dir = vesk ? QStringLiteral("resource/vesk/clientlogin/") : QStringLiteral("resource/default/clientlogin/");
-        picture_->setPixmap(QPixmap(corvis::installPathQ(dir + name))
+        const QString dir = vesk ? QStringLiteral("vesk/clientlogin/") : QStringLiteral("default/clientlogin/");
+        picture_->setPixmap(QPixmap(corvis::paths::resource(dir + name))
                                 .scaled(190, 220, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         text_->setText(status == 2 ? QStringLiteral("接入检查已完成，符合安全检查策略")
                                    : QStringLiteral("接入检查失败，详情请见页面提示！"));

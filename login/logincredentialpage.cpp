@@ -83,12 +83,16 @@ LoginCredentialPage::LoginCredentialPage(PageLoginType type, QWidget* parent)
     remember_ = new QCheckBox(phone ? QStringLiteral("记住手机号") : QStringLiteral("记住账号"), this);
     remember_->setObjectName(QStringLiteral("checkRemember"));
     remember_->setAccessibleName(remember_->text());
-    reset_ = new QLabel(this);
+    // A flat button drawn as a link: reached by Tab, pressed by Enter or Space, and by a screen
+    // reader's press.
+    reset_ = new QPushButton(QStringLiteral("重置密码"), this);
     reset_->setObjectName(QStringLiteral("linkResetPwd"));
     reset_->setAccessibleName(QStringLiteral("重置密码"));
-    reset_->setTextFormat(Qt::RichText);
-    reset_->setText(QStringLiteral("<a href=\"reset\" style=\"color:%1; text-decoration:none;\">重置密码</a>").arg(theme_));
+    reset_->setFlat(true);
+    reset_->setAutoDefault(true);
+    reset_->setFocusPolicy(Qt::StrongFocus);
     reset_->setCursor(Qt::PointingHandCursor);
+    applyResetStyle();
     auto* optionLayout = new QHBoxLayout;
     optionLayout->addWidget(remember_);
     optionLayout->addStretch(1);
@@ -119,7 +123,7 @@ LoginCredentialPage::LoginCredentialPage(PageLoginType type, QWidget* parent)
     connect(login_, &QPushButton::clicked, this, &LoginCredentialPage::loginClicked);
     connect(codeButton_, &QPushButton::clicked, this, &LoginCredentialPage::codeClicked);
     connect(remember_, &QCheckBox::clicked, this, &LoginCredentialPage::rememberClicked);
-    connect(reset_, &QLabel::linkActivated, this, &LoginCredentialPage::resetClicked);
+    connect(reset_, &QPushButton::clicked, this, &LoginCredentialPage::resetClicked);
     connect(bindList_, &QPushButton::clicked, this, &LoginCredentialPage::bindListClicked);
 
     setStep(1);
@@ -188,9 +192,17 @@ void LoginCredentialPage::setThemeColours(const QString& theme, const QString& h
 {
     theme_ = theme;
     hover_ = hover;
-    reset_->setText(QStringLiteral("<a href=\"reset\" style=\"color:%1; text-decoration:none;\">重置密码</a>").arg(theme_));
+    applyResetStyle();
     tip_->setColours(QString::fromLatin1(cusstyle::kError), theme);
     applyButtonStyle();
+}
+
+void LoginCredentialPage::applyResetStyle()
+{
+    reset_->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; color: %1; padding: 0; }"
+                                         "QPushButton:hover, QPushButton:focus { text-decoration: underline; }"
+                                         "QPushButton:disabled { color: %2; }")
+                              .arg(theme_, QLatin1String(cusstyle::kTextMuted)));
 }
 
 void LoginCredentialPage::applyButtonStyle()

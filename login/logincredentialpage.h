@@ -36,7 +36,7 @@ public:
     QCheckBox* rememberBox() const { return remember_; }
     QPushButton* loginButton() const { return login_; }
     CusTipLabel* tipLabel() const { return tip_; }
-    QLabel* resetLink() const { return reset_; }
+    QPushButton* resetLink() const { return reset_; }
 
     // 1: account and password only; 2: with code and bind switch.
     int step() const { return step_; }
@@ -73,6 +73,7 @@ signals:
 
 private:
     void applyButtonStyle();
+    void applyResetStyle();
 
     PageLoginType type_;
     int step_ = 1;
@@ -93,5 +94,5 @@ private:
     QCheckBox* remember_ = nullptr;
     QPushButton* login_ = nullptr;
     CusTipLabel* tip_ = nullptr;
-    QLabel* reset_ = nullptr;
+    QPushButton* reset_ = nullptr;
 };

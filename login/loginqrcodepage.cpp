@@ -1,7 +1,7 @@
 #include "login/loginqrcodepage.h"
 
 #include "corviscommon/logging.h"
-#include "login/loginedition.h"
+#include "login/logincolors.h"
 #include "login/mqrcode.h"
 #include "login/qrloginflow.h"
 #include "src/CustomControl/custiplabel.h"
@@ -13,7 +13,7 @@
 LoginQrcodePage::LoginQrcodePage(const corvis::Edition& edition, QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("pageQrcode"));
-    const QString theme = LoginEdition::themeColor(edition);
+    const QString theme = LoginColors::theme(edition);
     flow_ = new QrLoginFlow(edition, this);
 
     code_ = new QPushButton(this);
@@ -35,7 +35,7 @@ LoginQrcodePage::LoginQrcodePage(const corvis::Edition& edition, QWidget* parent
     hint_ = new CusTipLabel(this);
     hint_->setObjectName(QStringLiteral("labelQrcodeHint"));
     hint_->setAccessibleName(QStringLiteral("扫码提示"));
-    hint_->setColours(LoginEdition::errorColor(), theme);
+    hint_->setColours(LoginColors::error(), theme);
     hint_->setPixelSize(16);
     hint_->setAlignment(Qt::AlignCenter);
     hint_->setMinimumWidth(kCodeSide + 80);
@@ -115,7 +115,7 @@ void LoginQrcodePage::paintCode(const QrLoginView& view)
 void LoginQrcodePage::apply(const QrLoginView& view)
 {
     paintCode(view);
-    hint_->setTip(view.hint, view.hintColour.isEmpty() ? LoginEdition::hintColor() : view.hintColour);
+    hint_->setTip(view.hint, view.hintColour.isEmpty() ? LoginColors::hint() : view.hintColour);
     scanned_->setVisible(view.scanIndicator);
     cancel_->setEnabled(view.cancelEnabled);
 }

@@ -1,6 +1,6 @@
 #include "login/loginresultfile.h"
 
-#include "corviscommon/productpath.h"
+#include "corviscommon/productpaths.h"
 #include "src/PolicyAnalyzer/documentfile.h"
 
 #include <QJsonDocument>
@@ -17,7 +17,7 @@ QString textOf(const QJsonObject& root, const char* key)
 
 QString LoginResultFile::path()
 {
-    return corvis::installPathQ(QStringLiteral("ini/login.json"));
+    return corvis::paths::loginJson();
 }
 
 LoginResultFile LoginResultFile::read()

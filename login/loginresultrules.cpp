@@ -3,7 +3,7 @@
 #include "comm/cs_ret_status.h"
 #include "login/accountmask.h"
 #include "login/authcodereply.h"
-#include "login/loginedition.h"
+#include "login/logincolors.h"
 #include "login/loginlockcountdown.h"
 #include "login/loginrequestbuilder.h"
 #include "src/PolicyAnalyzer/policyanalyzer.h"
@@ -91,8 +91,8 @@ bool LoginResultRules::readsLoginFileStatus(LoginKind kind, bool isMsgError)
 
 LoginAction LoginResultRules::decide(const LoginReply& reply, const corvis::Edition& edition)
 {
-    const QString error = LoginEdition::errorColor();
-    const QString theme = LoginEdition::themeColor(edition);
+    const QString error = LoginColors::error();
+    const QString theme = LoginColors::theme(edition);
     const bool account = reply.kind == LoginKind::Account;
     const bool step = reply.kind == LoginKind::Step;
     const bool phone = reply.kind == LoginKind::Phone;
@@ -243,7 +243,7 @@ LoginAction LoginResultRules::decideSmsInit(const QString& text, bool isMsgError
     LoginAction action;
     action.page = PageLoginAccount;
     if (isMsgError) {
-        setTip(action, text, LoginEdition::errorColor());
+        setTip(action, text, LoginColors::error());
         action.authMode = 2;
         action.pageState = LoginAction::PageState::Idle;
         action.runCodeButton = true;
@@ -253,7 +253,7 @@ LoginAction LoginResultRules::decideSmsInit(const QString& text, bool isMsgError
     action.pageState = LoginAction::PageState::Idle;
     QString phone;
     if (!PolicyAnalyzer::instance()->parseSmsInit(text, phone)) {
-        setTip(action, QStringLiteral("短信认证初始化结果异常，请重试！"), LoginEdition::errorColor());
+        setTip(action, QStringLiteral("短信认证初始化结果异常，请重试！"), LoginColors::error());
         return action;
     }
     if (phone.size() == 11) {
@@ -263,7 +263,7 @@ LoginAction LoginResultRules::decideSmsInit(const QString& text, bool isMsgError
     action.showCode = true;
     action.refreshCodeButton = true;
     setTip(action, QStringLiteral("短信验证码将发送至手机号码：%1，请点击\"获取验证码\"").arg(phone),
-           LoginEdition::themeColor(edition));
+           LoginColors::theme(edition));
     return action;
 }
 
@@ -272,7 +272,7 @@ LoginAction LoginResultRules::decideBindAgainAnswer(const QString& text, bool is
 {
     LoginAction action;
     action.page = currentPage;
-    setTip(action, text, isMsgError ? LoginEdition::errorColor() : LoginEdition::themeColor(edition));
+    setTip(action, text, isMsgError ? LoginColors::error() : LoginColors::theme(edition));
     return action;
 }
 
@@ -330,7 +330,7 @@ ResetAction LoginResultRules::decideReset(ClientReq req, const QString& text, bo
             action.stopFailureLock = true;
             action.copyToLoginPage = true;
             action.loginTip = QStringLiteral("重置密码成功，请重新登录");
-            action.loginTipColour = LoginEdition::themeColor(edition);
+            action.loginTipColour = LoginColors::theme(edition);
         }
         return action;
     }

@@ -1,7 +1,7 @@
 #include "login/passwordrules.h"
 
 #include "corviscommon/logging.h"
-#include "corviscommon/productpath.h"
+#include "corviscommon/productpaths.h"
 
 #include <QFile>
 #include <QHash>
@@ -37,7 +37,7 @@ const QStringList& PasswordRules::keyboardLines()
 QString PasswordRules::weakPasswordFile()
 {
     // The product directory occurs twice: a folder orvane/bin/john below the install root.
-    return corvis::installPathQ(QStringLiteral("orvane/bin/john/WeakPassword.txt"));
+    return corvis::paths::weakPasswords();
 }
 
 bool PasswordRules::isPasswordWeak(const QString& pwd)

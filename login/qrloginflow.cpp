@@ -1,9 +1,9 @@
 #include "login/qrloginflow.h"
 
 #include "corviscommon/logging.h"
-#include "corviscommon/productpath.h"
+#include "corviscommon/productpaths.h"
 #include "corviscommon/secretmask.h"
-#include "login/loginedition.h"
+#include "login/logincolors.h"
 #include "login/qrcodesymbol.h"
 #include "src/PolicyAnalyzer/policyanalyzer.h"
 
@@ -28,9 +28,9 @@ enum ScanStatus {
 
 QString clientLoginPicture(const corvis::Edition& edition, const char* name)
 {
-    const QString folder = edition.isVesk() ? QStringLiteral("resource/vesk/clientlogin/")
-                                            : QStringLiteral("resource/default/clientlogin/");
-    return corvis::installPathQ(folder + QLatin1String(name));
+    const QString folder = edition.isVesk() ? QStringLiteral("vesk/clientlogin/")
+                                            : QStringLiteral("default/clientlogin/");
+    return corvis::paths::resource(folder + QLatin1String(name));
 }
 
 }  // namespace
@@ -127,7 +127,7 @@ QrLoginView QrLoginFlow::waitingView() const
     view.picture = url_.isEmpty() ? QrLoginView::Blank : QrLoginView::Code;
     view.url = url_;
     view.hint = waitingHint(edition_);
-    view.hintColour = LoginEdition::hintColor();
+    view.hintColour = LoginColors::hint();
     return view;
 }
 
@@ -141,15 +141,15 @@ QrLoginView QrLoginFlow::tipView(bool success, const QString& text) const
         view.picture = QrLoginView::Scanned;
         view.logo = scanOkLogo(edition_);
         view.overlayText = text;
-        view.overlayColour = LoginEdition::themeColor(edition_);
-        view.hintColour = LoginEdition::hintColor();
+        view.overlayColour = LoginColors::theme(edition_);
+        view.hintColour = LoginColors::hint();
     } else {
         view.picture = QrLoginView::Refresh;
         view.logo = scanRefreshLogo(edition_);
         view.overlayText = kRefreshText;
-        view.overlayColour = LoginEdition::hintColor();
+        view.overlayColour = LoginColors::hint();
         view.hint = text;
-        view.hintColour = LoginEdition::errorColor();
+        view.hintColour = LoginColors::error();
     }
     return view;
 }
@@ -327,7 +327,7 @@ void QrLoginFlow::onStatus(int previous)
     const int status = info_.status;
     if (status != previous) {
         LOG(INFO) << "QR-code scan status " << status << (info_.username.isEmpty() ? "" : ", user ")
-                  << info_.username;
+                  << corvis::logSafe(info_.username);
     }
     switch (status) {
     case kWaiting:
@@ -363,7 +363,7 @@ void QrLoginFlow::onStatus(int previous)
             view.cancelEnabled = false;
             setView(view);
         }
-        LOG(INFO) << "QR-code login of " << info_.username << " sent";
+        LOG(INFO) << "QR-code login of " << corvis::logSafe(info_.username) << " sent";
         send(CReqClientLogin74, loginBody(info_));
         break;
     case kExpired:
@@ -380,7 +380,7 @@ void QrLoginFlow::onStatus(int previous)
 void QrLoginFlow::onCancel(const QString& text, bool isMsgError)
 {
     if (isMsgError) {
-        LOG(WARNING) << "loginQrcodeCancel error: " << corvis::maskSecrets(text);
+        LOG(WARNING) << "loginQrcodeCancel error: " << corvis::logSafe(text);
     }
     info_.ready = 1;
     stage_ = Stage::Idle;
@@ -432,6 +432,14 @@ void QrLoginFlow::resetHint()
 {
     QrLoginView view = view_;
     view.hint = waitingHint(edition_);
-    view.hintColour = LoginEdition::hintColor();
+    view.hintColour = LoginColors::hint();
+    setView(view);
+}
+
+void QrLoginFlow::showTip(const QString& text)
+{
+    QrLoginView view = tipView(true, text);
+    view.scanIndicator = view_.scanIndicator;
+    view.cancelEnabled = view_.cancelEnabled;
     setView(view);
 }

@@ -76,6 +76,9 @@ public slots:
     void showError(const QString& text);
     // The waiting hint back in the hint line (after a successful QR login).
     void resetHint();
+    // An informational tip on the QR page: painted over the faded code with the success logo. A
+    // running flow goes on; a stopped one starts again from a click on the code.
+    void showTip(const QString& text);
 
 signals:
     void sendRequest(ClientReq req, const QString& body);

@@ -13,6 +13,7 @@ CusPasswordEdit::CusPasswordEdit(QWidget* parent) : CusLineEdit(parent)
 
     reveal_ = new QToolButton(this);
     reveal_->setObjectName(QStringLiteral("btnRevealPassword"));
+    reveal_->setAccessibleName(QStringLiteral("显示密码"));
     reveal_->setCheckable(true);
     reveal_->setCursor(Qt::PointingHandCursor);
     reveal_->setFocusPolicy(Qt::NoFocus);

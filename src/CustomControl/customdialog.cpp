@@ -62,6 +62,8 @@ CustomDialog::CustomDialog(QWidget* parent) : QDialog(parent)
     bar->addWidget(title_, 1);
     minimize_ = titleButton(titleBar_, "btnMin", ":/resources/Img/btn_min.png");
     close_ = titleButton(titleBar_, "btnClose", ":/resources/Img/btn_close.png");
+    minimize_->setAccessibleName(QStringLiteral("最小化"));
+    close_->setAccessibleName(QStringLiteral("关闭"));
     bar->addWidget(minimize_);
     bar->addWidget(close_);
     connect(minimize_, &QPushButton::clicked, this, &QWidget::showMinimized);

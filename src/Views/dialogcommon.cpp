@@ -9,7 +9,7 @@
 #include "login/accountmask.h"
 #include "login/clientlogindialog.h"
 #include "login/countdown.h"
-#include "login/loginedition.h"
+#include "login/logincolors.h"
 #include "src/CustomControl/cuslineedit.h"
 #include "src/CustomControl/cuspasswordedit.h"
 #include "src/CustomControl/cusstyle.h"
@@ -90,8 +90,8 @@ DialogCommon::DialogCommon(QWidget* parent) : CustomDialog(parent)
     buildImproveUserInfoPage();
     connectButtons();
 
-    const QString theme = LoginEdition::themeColor(Common::edition());
-    const QString hover = LoginEdition::themeHoverColor(Common::edition());
+    const QString theme = LoginColors::theme(Common::edition());
+    const QString hover = LoginColors::themeHover(Common::edition());
     setStyleSheet(QStringLiteral("QPushButton#btnConfirm, QPushButton#btnSubmit { background: %1; color: white; "
                                  "border: none; border-radius: 4px; min-height: 34px; min-width: 96px; }"
                                  "QPushButton#btnConfirm:hover, QPushButton#btnSubmit:hover { background: %2; }"

@@ -27,6 +27,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPushButton>
+#include <QAccessible>
+#include <QComboBox>
+#include <QToolButton>
+#include <QAbstractSpinBox>
+#include <QTabBar>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QtTest>
@@ -144,6 +150,9 @@ private slots:
     void codeCountDown();
     void phoneCodeButtonComesBack();
     void failureLockFromLoginText();
+    void resetByKeyboard_data();
+    void resetByKeyboard();
+    void everyControlNamed();
     void resetRequests();
     void resetResults_data();
     void resetResults();
@@ -779,6 +788,67 @@ void TestClientLoginDialog::failureLockFromLoginText()
     QVERIFY(dialog()->findChild<FailureLock*>("failureLock1") == nullptr ||
             !dialog()->findChild<FailureLock*>("failureLock1")->isRunning());
     lock->stop();
+}
+
+void TestClientLoginDialog::resetByKeyboard_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Enter") << "enter";
+    QTest::newRow("Space") << "space";
+    QTest::newRow("screen reader press") << "press";
+}
+
+void TestClientLoginDialog::resetByKeyboard()
+{
+    QFETCH(QString, how);
+    loadTitle(kTitleBoth);
+    QPushButton* reset = accountPage()->resetLink();
+    QCOMPARE(reset->accessibleName(), QStringLiteral("重置密码"));
+    QVERIFY(reset->focusPolicy() & Qt::TabFocus);
+    // Reached from the account box by Tab, like any other control.
+    accountPage()->accountEdit()->setFocus();
+    QWidget* w = accountPage()->accountEdit();
+    for (int i = 0; i < 20 && w != reset; ++i) {
+        w = w->nextInFocusChain();
+    }
+    QCOMPARE(w, static_cast<QWidget*>(reset));
+    reset->setFocus();
+    if (how == QLatin1String("enter")) {
+        QTest::keyClick(reset, Qt::Key_Return);
+    } else if (how == QLatin1String("space")) {
+        QTest::keyClick(reset, Qt::Key_Space);
+    } else {
+        QAccessibleInterface* item = QAccessible::queryAccessibleInterface(reset);
+        QVERIFY(item && item->actionInterface());
+        item->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    }
+    // A screen reader's press is an animated click: it lands a moment later.
+    QTRY_COMPARE(outerIndex(), 1);
+    // Nothing went out: the reset page only opened.
+    QVERIFY(sent_->isEmpty());
+}
+
+void TestClientLoginDialog::everyControlNamed()
+{
+    loadTitle(R"({"data":{"validateCodeType":"1","loginMenu":[)"
+              R"({"menuId":"accountLoginTab","menuText":"账号登录"},{"menuId":"phoneLoginTab","menuText":"手机号登录"},)"
+              R"({"menuId":"QrCodeLoginTab","menuText":"扫码登录"},{"menuId":"certLoginTab","menuText":"证书登录"}]}})");
+    dialog()->addResetPage();
+    QStringList unnamed;
+    for (QWidget* w : dialog()->findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                             qobject_cast<QComboBox*>(w) || qobject_cast<QTabBar*>(w) ||
+                             qobject_cast<QAbstractSpinBox*>(w);
+        // Qt's own parts (the tab bar's scroll arrows) are named by Qt.
+        if (!control || w->objectName().startsWith(QLatin1String("qt_")) ||
+            (qobject_cast<QToolButton*>(w) && qobject_cast<QTabBar*>(w->parentWidget()))) {
+            continue;
+        }
+        if (w->objectName().isEmpty() || w->accessibleName().isEmpty()) {
+            unnamed.append(QStringLiteral("%1 \"%2\"").arg(QLatin1String(w->metaObject()->className()), w->objectName()));
+        }
+    }
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
 }
 
 void TestClientLoginDialog::resetRequests()

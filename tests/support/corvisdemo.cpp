@@ -87,6 +87,26 @@ public:
         return x_.waitForViewableWindow(pid, kWaitMs) || fail(QStringLiteral("the workbench window did not come up"));
     }
 
+    // Reads the screen with zbarimg, as a phone would: exactly one QR code, holding `text`.
+    bool screenCodeIs(const QString& text, const QString& scratch)
+    {
+        QString seen;
+        QDeadlineTimer deadline(kWaitMs);
+        while (!deadline.hasExpired()) {
+            QProcess zbar;
+            if (x_.screenshot(scratch)) {
+                zbar.start(QStringLiteral("zbarimg"), {QStringLiteral("--raw"), QStringLiteral("-q"), scratch});
+                zbar.waitForFinished(30000);
+                seen = QString::fromUtf8(zbar.readAllStandardOutput()).trimmed();
+                if (seen == text) {
+                    return true;
+                }
+            }
+            QThread::msleep(300);
+        }
+        return fail(QStringLiteral("the screen shows no QR code of %1 (zbarimg read \"%2\")").arg(text, seen));
+    }
+
     bool fail(const QString& why)
     {
         std::fprintf(stderr, "corvisdemo: %s\n", why.toLocal8Bit().constData());
@@ -157,8 +177,13 @@ public:
                          ctl->startError().toLocal8Bit().constData());
             return false;
         }
-        const QByteArray current = prefix.readInstallFile(QStringLiteral("ini/syscfg.ini"));
-        return prefix.writeSysCfg(ctl->sysCfg(current));
+        // Into the sections the installation already has: only their first occurrence counts.
+        const QString syscfg = QStringLiteral("ini/syscfg.ini");
+        const QString local = QStringLiteral("127.0.0.1");
+        return setIni(syscfg, "Mervasso", "ServerIP", local) &&
+               setIni(syscfg, "Mervasso", "ServerPort", QString::number(ctl->httpsPort())) &&
+               setIni(syscfg, "NewSandbox", "ServerIP", local) &&
+               setIni(syscfg, "NewSandbox", "ServerPort", QString::number(ctl->sandboxPort()));
     }
 
     TestPrefix& prefix;
@@ -415,6 +440,59 @@ const Scene kScenes[] = {
                 d.waitRequest(QStringLiteral("0x0124")) && d.waitShown(QStringLiteral("验证码已发送至138****8000"));
      }},
     }},
+    }},
+    // The QR-code login: corvissim plays the phone of alice (corvissim qrcode scan|confirm).
+    {"qrcode", "the QR-code login", {QStringLiteral("demo")}, {}, {
+    {"qrcode-tab.png", "the QR tab with its code, read back with zbarimg",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.click(QStringLiteral("扫码登录"), QStringLiteral("page tab")) &&
+                d.waitRequest(QStringLiteral("0x010e")) &&
+                d.screenCodeIs(QStringLiteral("https://portal.corvis.example/mobile/qrlogin?sign=qrsign-0001"),
+                               d.setup->prefix.root() + QStringLiteral("/screen-check.png"));
+     }},
+    {"qrcode-scanned.png", "the code scanned on the phone",
+     [](Demo& d) {
+         return d.setup->runTool(QStringLiteral("corvissim"), {QStringLiteral("qrcode"), QStringLiteral("scan")}) &&
+                d.waitShown(QStringLiteral("“alice”扫描成功"), QStringLiteral("push button"));
+     }},
+    {"qrcode-work-area.png", "the work area after the confirmation on the phone",
+     [](Demo& d) {
+         return d.setup->runTool(QStringLiteral("corvissim"), {QStringLiteral("qrcode"), QStringLiteral("confirm")}) &&
+                d.waitRequest(QStringLiteral("0x010f")) && d.waitRequest(QStringLiteral("0x0106")) &&
+                d.waitRequest(QStringLiteral("0x0115")) && d.push(0x0310) && d.waitWindow(d.pid) &&
+                d.waitShown(QStringLiteral("统一门户"), QStringLiteral("check box"));
+     }},
+    }},
+    // The certificate login with the demo's USB key of the software token (PIN 123456): the
+    // service refuses the certificate "revoked", the workbench goes on with "zhangsan" by itself.
+    {"certificate", "the certificate login with a USB key", {QStringLiteral("demo")},
+     [](SceneSetup& s) {
+         return s.runTool(QStringLiteral("corvistoken"), {"create", "demo-key", "--pin", "123456"}) &&
+                s.runTool(QStringLiteral("corvistoken"), {"add", "demo-key", "revoked"}) &&
+                s.runTool(QStringLiteral("corvistoken"), {"add", "demo-key", "zhangsan"}) && s.startController();
+     }, {
+    {"certificate-tab.png", "the certificate tab",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.click(QStringLiteral("证书登录"), QStringLiteral("page tab")) &&
+                d.waitShown(QStringLiteral("请插入U-key点击登录"), QStringLiteral("label"));
+     }},
+    {"certificate-pin.png", "the PIN dialog",
+     [](Demo& d) {
+         return d.click(QStringLiteral("登录"), QStringLiteral("push button")) &&
+                d.typeInto(QStringLiteral("PIN码"), QStringLiteral("000000"));
+     }},
+    {"certificate-wrong-pin.png", "a wrong PIN",
+     [](Demo& d) {
+         return d.key(QStringLiteral("Return")) && d.waitShown(QStringLiteral("PIN码验证错误"), QStringLiteral("label"));
+     }},
+    {"certificate-work-area.png", "the work area after the certificate login",
+     [](Demo& d) {
+         return d.click(QStringLiteral("登录"), QStringLiteral("push button")) &&
+                d.typeInto(QStringLiteral("PIN码"), QStringLiteral("123456")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0605")) && d.waitRequest(QStringLiteral("0x0106")) &&
+                d.waitRequest(QStringLiteral("0x0115")) && d.push(0x0310) && d.waitWindow(d.pid) &&
+                d.waitShown(QStringLiteral("统一门户"), QStringLiteral("check box"));
+     }},
 };
 
 // Copies the demo installation that scripts/demo.sh prepared into a scene's prefix.

@@ -10,7 +10,8 @@
 class XSession
 {
 public:
-    XSession();
+    // `screen`: Xvfb's screen, "WIDTHxHEIGHTxDEPTH".
+    explicit XSession(const QString& screen = QStringLiteral("1280x800x24"));
     ~XSession();
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
@@ -36,6 +37,7 @@ private:
 
     QProcess xvfb_;
     QProcess trayer_;
+    QString screen_;
     QString display_;
     QString error_;
     bool valid_ = false;

@@ -1,8 +1,8 @@
-#include "login/loginedition.h"
+#include "login/logincolors.h"
 
-namespace LoginEdition {
+namespace LoginColors {
 
-QString themeColor(const corvis::Edition& edition)
+QString theme(const corvis::Edition& edition)
 {
     if (edition.isVesk()) {
         return QStringLiteral("#4AB793");
@@ -13,7 +13,7 @@ QString themeColor(const corvis::Edition& edition)
     return QStringLiteral("#1AA9FF");
 }
 
-QString themeHoverColor(const corvis::Edition& edition)
+QString themeHover(const corvis::Edition& edition)
 {
     if (edition.isVesk()) {
         return QStringLiteral("#3A8783");
@@ -24,4 +24,4 @@ QString themeHoverColor(const corvis::Edition& edition)
     return QStringLiteral("#1A89FF");
 }
 
-}  // namespace LoginEdition
+}  // namespace LoginColors
