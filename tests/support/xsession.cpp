@@ -61,7 +61,7 @@ bool findPidWindow(Display* dpy, Window window, Atom pidAtom, unsigned long pid,
 
 }  // namespace
 
-XSession::XSession()
+XSession::XSession(const QString& screen) : screen_(screen.isEmpty() ? QStringLiteral("1280x800x24") : screen)
 {
     // A display lost to a server started at the same moment, or a tray program that died, throws
     // the session away; it starts again on another display.
@@ -135,7 +135,7 @@ bool XSession::start()
     }
     display_ = QStringLiteral(":") + QString::number(number);
     xvfb_.setProgram(QStringLiteral("Xvfb"));
-    xvfb_.setArguments({display_, QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x800x24"),
+    xvfb_.setArguments({display_, QStringLiteral("-screen"), QStringLiteral("0"), screen_,
                         QStringLiteral("-nolisten"), QStringLiteral("tcp")});
     xvfb_.setStandardOutputFile(QProcess::nullDevice());
     xvfb_.setStandardErrorFile(QProcess::nullDevice());
@@ -281,7 +281,7 @@ bool WorkbenchProcess::start(const QStringList& extraEnv)
         }
     }
     process_.setProcessEnvironment(env);
-    process_.start(QStringLiteral(CORVIS_BIN_DIR "/corvisbench"), QStringList());
+    process_.start(program_.isEmpty() ? QStringLiteral(CORVIS_BIN_DIR "/corvisbench") : program_, QStringList());
     return process_.waitForStarted(5000);
 }
 

@@ -10,7 +10,8 @@
 class XSession
 {
 public:
-    XSession();
+    // `screen`: the screen's WIDTHxHEIGHTxDEPTH (default 1280x800x24).
+    explicit XSession(const QString& screen = QString());
     ~XSession();
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
@@ -34,6 +35,7 @@ private:
     bool displayOpens() const;
     bool trayAvailable() const;
 
+    QString screen_;
     QProcess xvfb_;
     QProcess trayer_;
     QString display_;
@@ -48,6 +50,8 @@ public:
     WorkbenchProcess(const QString& prefixRoot, const QString& display);
     ~WorkbenchProcess();
 
+    // Runs another corvisbench (an installed one) instead of the build's.
+    void setProgram(const QString& path) { program_ = path; }
     bool start(const QStringList& extraEnv = {});
     bool waitForExit(int timeoutMs);
     bool isRunning() const;
@@ -61,4 +65,5 @@ private:
     QProcess process_;
     QString prefix_;
     QString display_;
+    QString program_;
 };
