@@ -65,6 +65,11 @@ foreach(component main tools)
           COMPONENT ${component})
 endforeach()
 
+# What the packages hold, built by scripts/package.sh; installing needs no other target built.
+add_custom_target(corvis_package_contents DEPENDS corvisbench ${corvis_libraries} ${corvis_tools} corvisskf
+                                                  corvis_changelog)
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME corvisbench)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

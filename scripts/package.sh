@@ -14,7 +14,7 @@ scripts/install-deps.sh >&2
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVIS_TESTS=OFF >&2
 fi
-cmake --build "$build" -j"$jobs" >&2
+cmake --build "$build" -j"$jobs" --target corvis_package_contents >&2
 out=$(cd "$build" && pwd)/packages
 rm -rf "$out"
 (cd "$build" && cpack -G DEB -B "$out" >&2)
