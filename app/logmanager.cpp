@@ -1,5 +1,6 @@
 #include "app/logmanager.h"
 
+#include "corviscommon/localtimezone.h"
 #include "corviscommon/logging.h"
 #include "corviscommon/productpath.h"
 #include "corviscommon/productpaths.h"
@@ -20,6 +21,7 @@ void failureWriter(const char* data, size_t size)
 
 LogManager::LogManager(const char* argv0, QObject* parent) : QObject(parent)
 {
+    corvis::pinLocalTimeZone();
     const std::string logDir = corvis::paths::sandboxLogDir().toLocal8Bit().toStdString();
     corvis::makeDirs(logDir);
     corvis::makeDirs(corvis::paths::logDir().toLocal8Bit().toStdString());
