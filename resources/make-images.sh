@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Draws the workbench's pictures: the built-in ones compiled into the program (Img/, vesk/) and
-# the ones installed below the install root (installroot/resource/). Run it after changing a
-# picture and commit the PNGs and GIFs it writes; the build never runs it.
+# Draws the workbench's pictures: the built-in ones compiled into the program (Img/, vesk/), the
+# ones installed below the install root (installroot/resource/) and the desktop icons (icons/).
+# Run it after changing a picture and commit the PNGs and GIFs it writes; the build never runs it.
 # Needs ImageMagick 6 (convert) and the WenQuanYi Micro Hei font for the one picture with text.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -17,13 +17,18 @@ amber='#FFAB20'
 star='#FFC53D'
 font=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
 
-# Small pictures are drawn four times larger and scaled down, which smooths their edges.
+# Small pictures are drawn four times larger and scaled down, which smooths their edges. The
+# built-in ones (Img/) also get a twice as large "@2x" twin, which QIcon picks on a screen of
+# device pixel ratio 2.
 # icon OUT SIZE DRAW-ARGS...   (coordinates on a 4*SIZE canvas)
 icon() {
   local out=$1 size=$2
   shift 2
   mkdir -p "$(dirname "$out")"
   convert -size $((size * 4))x$((size * 4)) xc:none "$@" -resize "${size}x${size}" -strip "$out"
+  if [[ $out == Img/* ]]; then
+    convert -size $((size * 4))x$((size * 4)) xc:none "$@" -resize "$((size * 2))x$((size * 2))" -strip "${out%.png}@2x.png"
+  fi
 }
 
 # picture OUT WxH DRAW-ARGS...  (drawn at its own size)
@@ -51,6 +56,10 @@ logo Img/corvislogo.png 128 "$blue"
 logo vesk/logo.png 128 "$green"
 logo installroot/resource/logo.png 128 "$blue"
 logo installroot/resource/logo_kav.png 95 "$red"
+# The desktop entry's icon in the hicolor theme, one picture per size.
+for size in 16 24 32 48 64 128 256; do
+  logo "icons/$size/corvisbench.png" "$size" "$blue"
+done
 
 # --- left navigation icons (24 x 24) -------------------------------------------------------------
 portal_icon() {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: installs the missing Debian packages, builds, runs the unit, widget and
-# whole-program tests, then the sanitizer build (core library, unit tests, fuzz targets) with
-# each fuzz target for a bounded time.
+# whole-program tests, checks the Debian packages (scripts/package-check.sh), then the sanitizer
+# build (core library, unit tests, fuzz targets) with each fuzz target for a bounded time.
 #   FUZZ_SECONDS  seconds per fuzz target (default 20)
 #   JOBS          parallel build and test jobs (default: the number of cores)
 set -euo pipefail
@@ -15,6 +15,8 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
 echo "== tests"
 ctest --test-dir build --output-on-failure -j"$jobs"
+echo "== packages"
+scripts/package-check.sh build
 
 echo "== sanitizer build"
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -22,6 +22,8 @@ CusPasswordEdit::CusPasswordEdit(QWidget* parent) : CusLineEdit(parent)
     reveal_->setFixedSize(24, 24);
     reveal_->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"));
     reveal_->setToolTip(QStringLiteral("显示密码"));
+    // A screen reader announces the toggle by this name and its checked state by its own.
+    reveal_->setAccessibleName(QStringLiteral("显示密码"));
     connect(reveal_, &QToolButton::toggled, this, [this](bool on) {
         setEchoMode(on ? QLineEdit::Normal : QLineEdit::Password);
         reveal_->setIcon(QIcon(on ? QStringLiteral(":/resources/Img/eye_open.png")

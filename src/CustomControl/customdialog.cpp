@@ -13,10 +13,11 @@
 
 namespace {
 
-QPushButton* titleButton(QWidget* parent, const char* name, const char* icon)
+QPushButton* titleButton(QWidget* parent, const char* name, const char* icon, const QString& accessibleName)
 {
     auto* button = new QPushButton(parent);
     button->setObjectName(QLatin1String(name));
+    button->setAccessibleName(accessibleName);
     button->setIcon(QIcon(QLatin1String(icon)));
     button->setIconSize(QSize(16, 16));
     button->setFixedSize(28, 28);
@@ -60,10 +61,8 @@ CustomDialog::CustomDialog(QWidget* parent) : QDialog(parent)
     title_->setObjectName(QStringLiteral("labelTitle"));
     title_->setStyleSheet(QStringLiteral("font-size: 16px; color: %1;").arg(QLatin1String(cusstyle::kTitle)));
     bar->addWidget(title_, 1);
-    minimize_ = titleButton(titleBar_, "btnMin", ":/resources/Img/btn_min.png");
-    close_ = titleButton(titleBar_, "btnClose", ":/resources/Img/btn_close.png");
-    minimize_->setAccessibleName(QStringLiteral("最小化"));
-    close_->setAccessibleName(QStringLiteral("关闭"));
+    minimize_ = titleButton(titleBar_, "btnMin", ":/resources/Img/btn_min.png", QStringLiteral("最小化"));
+    close_ = titleButton(titleBar_, "btnClose", ":/resources/Img/btn_close.png", QStringLiteral("关闭"));
     bar->addWidget(minimize_);
     bar->addWidget(close_);
     connect(minimize_, &QPushButton::clicked, this, &QWidget::showMinimized);

@@ -257,3 +257,38 @@ QRect AccessibleApp::waitFor(const QString& name, const QString& role, int timeo
         QThread::msleep(100);
     }
 }
+
+QStringList AccessibleApp::unnamedControls()
+{
+    QStringList out;
+    if (!appService_.isEmpty()) {
+        collectUnnamed(appService_, appPath_, 0, out);
+    }
+    return out;
+}
+
+void AccessibleApp::collectUnnamed(const QString& service, const QString& path, int depth, QStringList& out)
+{
+    static const QStringList interactive{
+        QStringLiteral("push button"), QStringLiteral("toggle button"), QStringLiteral("check box"),
+        QStringLiteral("radio button"), QStringLiteral("text"),         QStringLiteral("password text"),
+        QStringLiteral("combo box"),   QStringLiteral("spin button"),   QStringLiteral("page tab"),
+        QStringLiteral("slider"),      QStringLiteral("link")};
+    if (depth > 40) {
+        return;
+    }
+    for (const ObjectRef& child : children(a11y_, service, path)) {
+        const QString childPath = child.path.path();
+        if (!isShowing(a11y_, child.service, childPath)) {
+            continue;
+        }
+        const QDBusMessage reply = call(a11y_, child.service, childPath, kAccessible, QStringLiteral("GetRoleName"));
+        const QString role = reply.arguments().isEmpty() ? QString() : reply.arguments().constFirst().toString();
+        if (interactive.contains(role) &&
+            property(a11y_, child.service, childPath, QStringLiteral("Name")).trimmed().isEmpty()) {
+            const QRect r = extents(a11y_, child.service, childPath);
+            out << QStringLiteral("%1 at %2,%3 %4x%5").arg(role).arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+        }
+        collectUnnamed(child.service, childPath, depth + 1, out);
+    }
+}

@@ -52,7 +52,12 @@ public:
     QRect waitFor(const QString& name, const QString& role, int timeoutMs);
     QString error() const { return error_; }
 
+    // Every showing control a user can operate (buttons, check boxes, fields, tabs, ...) that has
+    // no accessible name, described as "ROLE at X,Y WxH": what a screen reader cannot announce.
+    QStringList unnamedControls();
+
 private:
+    void collectUnnamed(const QString& service, const QString& path, int depth, QStringList& out);
     QRect search(const QString& service, const QString& path, const QString& name, const QString& role, int depth);
 
     QDBusConnection a11y_;

@@ -63,6 +63,30 @@ public:
 
     bool key(const QString& keys) { return run({QStringLiteral("key"), keys}); }
 
+    // Gives the workbench's showing window the keyboard focus.
+    bool focusWindow()
+    {
+        QProcess search;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), x_.display());
+        search.setProcessEnvironment(env);
+        search.start(QStringLiteral("xdotool"),
+                     {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"), QString::number(pid)});
+        if (!search.waitForFinished(10000)) {
+            search.kill();
+            search.waitForFinished();
+        }
+        const QString window = QString::fromLocal8Bit(search.readAllStandardOutput()).trimmed().section(QLatin1Char('\n'), 0, 0);
+        return (!window.isEmpty() || fail(QStringLiteral("no showing window of the workbench"))) &&
+               run({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+    }
+
+    // Types `text` where the keyboard focus is.
+    bool type(const QString& text)
+    {
+        return run({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("25"), text});
+    }
+
     // Waits until something named `name` shows (a tip, a page, a dialog).
     bool waitShown(const QString& name, const QString& role = QString())
     {
@@ -190,6 +214,8 @@ public:
     std::unique_ptr<CtlSim> ctl;
     // "NAME=value" entries for the workbench's environment.
     QStringList environment;
+    // The X screen, WIDTHxHEIGHTxDEPTH; empty: the usual one.
+    QString screen;
 };
 
 struct Scene {
@@ -493,6 +519,24 @@ const Scene kScenes[] = {
                 d.waitRequest(QStringLiteral("0x0115")) && d.push(0x0310) && d.waitWindow(d.pid) &&
                 d.waitShown(QStringLiteral("统一门户"), QStringLiteral("check box"));
      }},
+    // Device pixel ratio 2 on a screen twice as large: pictures sharp ("@2x"), no text cut.
+    {"hidpi", "the login page and the work area at device pixel ratio 2", {QStringLiteral("demo")},
+     [](SceneSetup& s) {
+         s.environment << QStringLiteral("QT_SCALE_FACTOR=2");
+         s.screen = QStringLiteral("2560x1600x24");
+         return true;
+     }, {
+    {"ratio2-login-page.png", "the login page at ratio 2",
+     [](Demo& d) { return d.waitWindow(d.pid) && d.waitShown(QStringLiteral("登录"), QStringLiteral("push button")); }},
+    {"ratio2-work-area.png", "the work area at ratio 2",
+     [](Demo& d) {
+         // Typed from the keyboard alone: the account field has the focus when the page opens.
+         return d.focusWindow() && d.key(QStringLiteral("ctrl+a")) && d.type(QStringLiteral("demo")) && d.key(QStringLiteral("Tab")) &&
+                d.type(QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0115")) && d.push(0x0310) && d.waitWindow(d.pid) &&
+                d.waitShown(QStringLiteral("统一门户"), QStringLiteral("check box"));
+     }},
+    }},
 };
 
 // Copies the demo installation that scripts/demo.sh prepared into a scene's prefix.
@@ -527,7 +571,7 @@ bool runScene(const Scene& scene, const QString& installation, const QString& ou
         std::fprintf(stderr, "corvisdemo: the scene %s could not be prepared\n", scene.name);
         return false;
     }
-    XSession x;
+    XSession x(setup.screen);
     if (!x.isValid()) {
         std::fprintf(stderr, "corvisdemo: %s\n", x.error().toLocal8Bit().constData());
         return false;

@@ -54,7 +54,7 @@ bool SimProcess::startWith(const QStringList& args)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("CORVISBENCH_PREFIX"), prefix_);
     process_.setProcessEnvironment(env);
-    process_.start(program(), args);
+    process_.start(program_, args);
     if (!process_.waitForStarted(5000)) {
         return false;
     }

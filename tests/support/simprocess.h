@@ -44,10 +44,13 @@ public:
     static int push(const QString& prefixRoot, const QStringList& args, QString* errorOutput = nullptr);
 
     static QString program();
+    // Serves with another corvissim (an installed one) instead of the build's.
+    void setProgram(const QString& path) { program_ = path; }
 
 private:
     bool startWith(const QStringList& args);
 
     QString prefix_;
+    QString program_ = program();
     QProcess process_;
 };

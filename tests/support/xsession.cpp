@@ -61,7 +61,7 @@ bool findPidWindow(Display* dpy, Window window, Atom pidAtom, unsigned long pid,
 
 }  // namespace
 
-XSession::XSession(const QString& screen) : screen_(screen)
+XSession::XSession(const QString& screen) : screen_(screen.isEmpty() ? QStringLiteral("1280x800x24") : screen)
 {
     // A display lost to a server started at the same moment, or a tray program that died, throws
     // the session away; it starts again on another display.
@@ -281,7 +281,7 @@ bool WorkbenchProcess::start(const QStringList& extraEnv)
         }
     }
     process_.setProcessEnvironment(env);
-    process_.start(QStringLiteral(CORVIS_BIN_DIR "/corvisbench"), QStringList());
+    process_.start(program_.isEmpty() ? QStringLiteral(CORVIS_BIN_DIR "/corvisbench") : program_, QStringList());
     return process_.waitForStarted(5000);
 }
 

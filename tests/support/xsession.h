@@ -10,8 +10,8 @@
 class XSession
 {
 public:
-    // `screen`: Xvfb's screen, "WIDTHxHEIGHTxDEPTH".
-    explicit XSession(const QString& screen = QStringLiteral("1280x800x24"));
+    // `screen`: the screen's WIDTHxHEIGHTxDEPTH (default 1280x800x24).
+    explicit XSession(const QString& screen = QString());
     ~XSession();
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
@@ -35,9 +35,9 @@ private:
     bool displayOpens() const;
     bool trayAvailable() const;
 
+    QString screen_;
     QProcess xvfb_;
     QProcess trayer_;
-    QString screen_;
     QString display_;
     QString error_;
     bool valid_ = false;
@@ -50,6 +50,8 @@ public:
     WorkbenchProcess(const QString& prefixRoot, const QString& display);
     ~WorkbenchProcess();
 
+    // Runs another corvisbench (an installed one) instead of the build's.
+    void setProgram(const QString& path) { program_ = path; }
     bool start(const QStringList& extraEnv = {});
     bool waitForExit(int timeoutMs);
     bool isRunning() const;
@@ -63,4 +65,5 @@ private:
     QProcess process_;
     QString prefix_;
     QString display_;
+    QString program_;
 };

@@ -5,6 +5,7 @@
 #include "src/CustomControl/cuspasswordedit.h"
 #include "support/testprefix.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QToolButton>
@@ -181,6 +182,16 @@ void TestCusLineEdit::revealToggle()
     QTest::mouseClick(eye, Qt::LeftButton);
     QVERIFY(!edit.isRevealed());
     QCOMPARE(edit.echoMode(), QLineEdit::Password);
+
+    // A screen reader finds the eye by its name and toggles it as a click does.
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(eye);
+    QVERIFY(accessible != nullptr);
+    QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("显示密码"));
+    QVERIFY(accessible->actionInterface() != nullptr);
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QVERIFY(edit.isRevealed());
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QVERIFY(!edit.isRevealed());
 
     edit.setRevealed(true);
     edit.setRevealButtonVisible(false);

@@ -38,6 +38,7 @@ private slots:
     void closeButtonHides();
     void closeEndsModalExec();
     void minimiseButton();
+    void titleButtonsNamed();
 
 private:
     TestPrefix prefix_;
@@ -114,6 +115,14 @@ void TestCustomDialog::minimiseButton()
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("btnMin")), Qt::LeftButton);
     QTRY_VERIFY(dialog.windowState() & Qt::WindowMinimized);
+}
+
+// A screen reader reads the title bar's picture buttons by name.
+void TestCustomDialog::titleButtonsNamed()
+{
+    CustomDialog dialog;
+    QCOMPARE(dialog.findChild<QPushButton*>(QStringLiteral("btnMin"))->accessibleName(), QStringLiteral("最小化"));
+    QCOMPARE(dialog.findChild<QPushButton*>(QStringLiteral("btnClose"))->accessibleName(), QStringLiteral("关闭"));
 }
 
 QTEST_MAIN(TestCustomDialog)

@@ -11,6 +11,7 @@
 #include "support/testprefix.h"
 #include "testpaths.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QLabel>
 #include <QListView>
@@ -29,6 +30,8 @@ private slots:
     void cleanup();
     void welcome();
     void buttons();
+    void accessibleButtons_data();
+    void accessibleButtons();
     void menu_data();
     void menu();
     void messageCentre();
@@ -112,6 +115,40 @@ void TestViewTop::buttons()
     QTest::mouseClick(top_->findChild<QPushButton*>(QStringLiteral("btnTopClose")), Qt::LeftButton);
     QCOMPARE(minimize.count(), 1);
     QCOMPARE(close.count(), 1);
+}
+
+void TestViewTop::accessibleButtons_data()
+{
+    QTest::addColumn<QString>("objectName");
+    QTest::addColumn<QString>("accessibleName");
+    // The signal a screen reader's press sends; empty: the button opens something of its own.
+    QTest::addColumn<QByteArray>("signal");
+    QTest::newRow("refresh") << "btnRefresh" << "刷新" << QByteArray(SIGNAL(sendRefresh()));
+    QTest::newRow("messages") << "btnMessage" << "消息" << QByteArray();
+    QTest::newRow("user menu") << "btnUserMenu" << "用户菜单" << QByteArray();
+    QTest::newRow("minimise") << "btnTopMin" << "最小化" << QByteArray(SIGNAL(sendMinimize()));
+    QTest::newRow("close") << "btnTopClose" << "关闭" << QByteArray(SIGNAL(sendClose()));
+}
+
+// A screen reader finds each picture-only button by its name and presses it as a click does.
+void TestViewTop::accessibleButtons()
+{
+    QFETCH(QString, objectName);
+    QFETCH(QString, accessibleName);
+    QFETCH(QByteArray, signal);
+    auto* button = top_->findChild<QAbstractButton*>(objectName);
+    QVERIFY(button != nullptr);
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
+    QVERIFY(accessible != nullptr);
+    QCOMPARE(accessible->text(QAccessible::Name), accessibleName);
+    QVERIFY(accessible->role() == QAccessible::Button || accessible->role() == QAccessible::ButtonMenu);
+    if (signal.isEmpty()) {
+        return;
+    }
+    QSignalSpy spy(top_.get(), signal.constData());
+    QVERIFY(accessible->actionInterface() != nullptr);
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QTRY_COMPARE(spy.count(), 1);
 }
 
 void TestViewTop::menu_data()
