@@ -216,7 +216,7 @@ const Scene kScenes[] = {
      [](Demo& d) { return d.push(0x0331) && d.waitShown(QStringLiteral("消息中心")); }},
     }},
     {"account", "the forced password change, the personal centre, the password and phone operations",
-     {QStringLiteral("demo"), QStringLiteral("account")}, {}, {
+     {QStringLiteral("demo"), QStringLiteral("personal")}, {}, {
     {"account-01-forced-change.png", "the forced password change at first login",
      [](Demo& d) {
          return d.waitWindow(d.pid) && d.waitShown(QStringLiteral("登录"), QStringLiteral("push button")) &&
