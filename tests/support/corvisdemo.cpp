@@ -430,7 +430,7 @@ const Scene kScenes[] = {
      [](Demo& d) { return d.click(QStringLiteral("申请"), QStringLiteral("push button")) && d.waitShown(QStringLiteral("永不过期")); }},
     }},
     {"account", "the forced password change, the personal centre, the password and phone operations",
-     {QStringLiteral("demo"), QStringLiteral("account")}, {}, {
+     {QStringLiteral("demo"), QStringLiteral("personal")}, {}, {
     {"account-01-forced-change.png", "the forced password change at first login",
      [](Demo& d) {
          return d.waitWindow(d.pid) && d.waitShown(QStringLiteral("登录"), QStringLiteral("push button")) &&
