@@ -466,7 +466,6 @@ const Scene kScenes[] = {
                 d.waitRequest(QStringLiteral("0x0124")) && d.waitShown(QStringLiteral("验证码已发送至138****8000"));
      }},
     }},
-    }},
     // The QR-code login: corvissim plays the phone of alice (corvissim qrcode scan|confirm).
     {"qrcode", "the QR-code login", {QStringLiteral("demo")}, {}, {
     {"qrcode-tab.png", "the QR tab with its code, read back with zbarimg",
