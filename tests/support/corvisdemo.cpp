@@ -518,6 +518,7 @@ const Scene kScenes[] = {
                 d.waitRequest(QStringLiteral("0x0115")) && d.push(0x0310) && d.waitWindow(d.pid) &&
                 d.waitShown(QStringLiteral("统一门户"), QStringLiteral("check box"));
      }},
+    }},
     // Device pixel ratio 2 on a screen twice as large: pictures sharp ("@2x"), no text cut.
     {"hidpi", "the login page and the work area at device pixel ratio 2", {QStringLiteral("demo")},
      [](SceneSetup& s) {
