@@ -838,14 +838,13 @@ void TestPageSPA::resetCommitRefused()
 void TestPageSPA::authorizationNobodyAskedFor()
 {
     ::page()->onOauthToReset();
-    type("editSpaResetUser", QStringLiteral("zhang"));
+    // A user of its own: requests left over from earlier cases may still reach the service.
+    type("editSpaResetUser", QStringLiteral("unasked"));
     type("editSpaResetMobile", QStringLiteral("13800000000"));
     type("editSpaResetPassword", QStringLiteral("a"));
     type("editSpaResetRepeated", QStringLiteral("a"));
     type("editSpaResetCode", QStringLiteral("1"));
     QSignalSpy started(page(), &PageSPA::oauthResetStepStarted);
-    const int codes = clientBodies(QStringLiteral("0x0133")).size();
-    const int commits = clientBodies(QStringLiteral("0x0134")).size();
     ::page()->onOauthResetBtnAuthCode(false);
     ::page()->onOauthResetBtnCommit(false);
     QCOMPARE(started.count(), 0);
@@ -857,8 +856,8 @@ void TestPageSPA::authorizationNobodyAskedFor()
     QVERIFY(!::page()->isKnocking());
     UiComm::instance()->apiCorvisclientCommon(CReqClient89, QString(), false);
     QVERIFY(sim_->waitForRequest(kClient, QStringLiteral("0x0142"), 15000));
-    QCOMPARE(clientBodies(QStringLiteral("0x0133")).size(), codes);
-    QCOMPARE(clientBodies(QStringLiteral("0x0134")).size(), commits);
+    QVERIFY(clientBodies(QStringLiteral("0x0133")).filter(QStringLiteral("unasked")).isEmpty());
+    QVERIFY(clientBodies(QStringLiteral("0x0134")).filter(QStringLiteral("unasked")).isEmpty());
 }
 
 void TestPageSPA::windowButtons()
