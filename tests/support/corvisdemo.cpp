@@ -298,7 +298,7 @@ const Scene kScenes[] = {
      }},
     {"03-reset-page.png", "the reset page",
      [](Demo& d) {
-         return d.click(QStringLiteral("重置密码"), QStringLiteral("label")) &&
+         return d.click(QStringLiteral("重置密码"), QStringLiteral("push button")) &&
                 d.typeInto(QStringLiteral("柜员号"), QStringLiteral("t1001")) &&
                 d.typeInto(QStringLiteral("身份证号码"), QStringLiteral("110105194912")) &&
                 d.typeInto(QStringLiteral("新密码"), QStringLiteral("Kq9z!mA2")) &&
