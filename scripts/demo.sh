@@ -54,4 +54,4 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 # No display: the demo driver brings its own X server, tray, services and workbench.
-build/bin/corvisdemo "$out"
+build/bin/corvisdemo "$out" "$@"
