@@ -2,17 +2,15 @@
 // flushed per line) beside its floor: the same bytes through fprintf + fflush to a file in the
 // same directory. Also what a line costs when its severity is filtered out.
 
-#include "app/logmanager.h"
+#include "benchmarks/benchmarkmain.h"
 #include "corviscommon/logging.h"
 #include "corviscommon/productpaths.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QString>
-#include <QTemporaryDir>
 
 #include <cstdio>
-#include <memory>
 
 namespace {
 
@@ -61,21 +59,4 @@ BENCHMARK(BM_logInfoLine);
 BENCHMARK(BM_logInfoLineFiltered);
 BENCHMARK(BM_logInfoLine_floor);
 
-int main(int argc, char** argv)
-{
-    QTemporaryDir prefix(QStringLiteral("/tmp/cvbbench.XXXXXX"));
-    if (!prefix.isValid()) {
-        std::fprintf(stderr, "bench_logging: cannot create a prefix\n");
-        return 1;
-    }
-    qputenv("CORVISBENCH_PREFIX", prefix.path().toLocal8Bit());
-    auto log = std::make_unique<LogManager>(argv[0]);
-
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runBenchmarksInOwnPrefix(argc, argv); }

@@ -9,7 +9,7 @@
 // The readAppList rows also report the reader's peak memory above the bytes it reads
 // (peak_rss_mb) and the document size (document_mb).
 
-#include "app/logmanager.h"
+#include "benchmarks/benchmarkmain.h"
 #include "corviscommon/logging.h"
 #include "corviscommon/productpath.h"
 #include "corviscommon/productpaths.h"
@@ -246,22 +246,4 @@ BENCHMARK(BM_readAccessResult_floor)->Arg(5000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    // A prefix of its own, removed at the end; the log goes to files there as in the workbench.
-    QTemporaryDir prefix(QStringLiteral("/tmp/cvbbench.XXXXXX"));
-    if (!prefix.isValid()) {
-        std::fprintf(stderr, "bench_policyanalyzer: cannot create a prefix\n");
-        return 1;
-    }
-    qputenv("CORVISBENCH_PREFIX", prefix.path().toLocal8Bit());
-    auto log = std::make_unique<LogManager>(argv[0]);
-
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runBenchmarksInOwnPrefix(argc, argv); }

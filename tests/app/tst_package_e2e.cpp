@@ -37,21 +37,6 @@ QString unpack(const QString& deb, const QString& root)
     return QString();
 }
 
-QString xdotoolOutput(const XSession& x, const QStringList& args)
-{
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), x.display());
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral("xdotool"), args);
-    if (!process.waitForFinished(10000)) {
-        process.kill();
-        process.waitForFinished();
-        return QString();
-    }
-    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
-}
-
 }  // namespace
 
 class TestPackageE2E : public QObject
@@ -115,7 +100,7 @@ void TestPackageE2E::installedProgramLogsInAndQuits()
     QVERIFY(!workbenchLog(prefix.root(), QStringLiteral("info")).isEmpty());
 
     const QString window =
-        xdotoolOutput(*x_, {"search", "--onlyvisible", "--pid", QString::number(bench.pid())}).section('\n', 0, 0);
+        x_->xdotoolOutput({"search", "--onlyvisible", "--pid", QString::number(bench.pid())}).section('\n', 0, 0);
     QVERIFY(!window.isEmpty());
     QCOMPARE(x_->xdotool({"windowfocus", "--sync", window}), 0);
     QTest::qWait(300);

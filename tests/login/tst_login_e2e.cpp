@@ -14,26 +14,6 @@
 
 #include <csignal>
 
-namespace {
-
-// Runs xdotool on the session's display and returns what it printed.
-QString xdotoolOutput(const XSession& x, const QStringList& args)
-{
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), x.display());
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral("xdotool"), args);
-    if (!process.waitForFinished(10000)) {
-        process.kill();
-        process.waitForFinished();
-        return QString();
-    }
-    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
-}
-
-}  // namespace
-
 class TestLoginE2E : public QObject
 {
     Q_OBJECT
@@ -70,7 +50,7 @@ void TestLoginE2E::typeAndLogin()
         [&]() { return workbenchLog(prefix.root(), QStringLiteral("info")).contains("FUNC(parseSystemTitle) exit"); },
         10000));
     const QString window =
-        xdotoolOutput(*x_, {"search", "--onlyvisible", "--pid", QString::number(bench.pid())}).section('\n', 0, 0);
+        x_->xdotoolOutput({"search", "--onlyvisible", "--pid", QString::number(bench.pid())}).section('\n', 0, 0);
     QVERIFY(!window.isEmpty());
     QCOMPARE(x_->xdotool({"windowfocus", "--sync", window}), 0);
     QTest::qWait(300);

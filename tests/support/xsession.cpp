@@ -236,18 +236,36 @@ bool XSession::screenshot(const QString& file) const
            == 0;
 }
 
-int XSession::xdotool(const QStringList& args) const
+namespace {
+
+// xdotool on `display`; false when it did not end in time (it is killed then).
+bool runXdotool(QProcess& process, const QString& display, const QStringList& args)
 {
-    QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), display_);
+    env.insert(QStringLiteral("DISPLAY"), display);
     process.setProcessEnvironment(env);
     process.start(QStringLiteral("xdotool"), args);
     if (!process.waitForFinished(10000)) {
         process.kill();
-        return -1;
+        process.waitForFinished();
+        return false;
     }
-    return process.exitCode();
+    return true;
+}
+
+}  // namespace
+
+int XSession::xdotool(const QStringList& args) const
+{
+    QProcess process;
+    return runXdotool(process, display_, args) ? process.exitCode() : -1;
+}
+
+QString XSession::xdotoolOutput(const QStringList& args) const
+{
+    QProcess process;
+    return runXdotool(process, display_, args) ? QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed()
+                                               : QString();
 }
 
 WorkbenchProcess::WorkbenchProcess(const QString& prefixRoot, const QString& display)

@@ -28,6 +28,8 @@ public:
     bool screenshot(const QString& file) const;
     // Runs xdotool with the session's display; returns its exit code.
     int xdotool(const QStringList& args) const;
+    // Runs xdotool with the session's display; returns what it printed (empty on a time-out).
+    QString xdotoolOutput(const QStringList& args) const;
 
 private:
     bool start();
