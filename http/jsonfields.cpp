@@ -1,6 +1,5 @@
 #include "http/jsonfields.h"
 
-
 namespace corvis {
 namespace json {
 
@@ -60,14 +59,6 @@ bool copyInteger64AsText(const rapidjson::Value& object, const char* key, std::s
         return true;
     }
     return false;
-}
-
-std::string toText(const rapidjson::Value& value)
-{
-    rapidjson::StringBuffer buffer;
-    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-    value.Accept(writer);
-    return std::string(buffer.GetString(), buffer.GetSize());
 }
 
 }  // namespace json

@@ -18,8 +18,5 @@ bool copyString(const rapidjson::Value& object, const char* key, std::string& ou
 // A 64-bit signed or unsigned integer as decimal text.
 bool copyInteger64AsText(const rapidjson::Value& object, const char* key, std::string& out);
 
-// Compact JSON text of a value.
-std::string toText(const rapidjson::Value& value);
-
 }  // namespace json
 }  // namespace corvis
