@@ -45,8 +45,12 @@ Edit* newEdit(QWidget* parent, const char* name, const QString& accessible, cons
     edit->setAccessibleName(accessible);
     edit->setPlaceholderText(placeholder);
     edit->setMaxLength(kMaxInput);
-    edit->setFixedHeight(36);
+    // CusLineEdit is polished with its own sheet's min-height while it is built; replacing that
+    // sheet drops the minimum height at the next polish (the first show), and with it the fixed
+    // height. Polish with our sheet now, then fix the height.
     edit->setStyleSheet(QLatin1String(kEditStyle));
+    edit->ensurePolished();
+    edit->setFixedHeight(36);
     return edit;
 }
 

@@ -219,6 +219,14 @@ void TestDialogCommon::pages()
     QCOMPARE(dialog()->findChild<QStackedWidget*>("stackCommon")->currentIndex(), page);
     QCOMPARE(dialog()->windowTitle(), title);
     QCOMPARE(dialog()->size(), size);
+    // Every field is drawn at its full height, however the page came to be shown.
+    const QList<QLineEdit*> fields = dialog()->findChild<QStackedWidget*>("stackCommon")->currentWidget()->findChildren<QLineEdit*>();
+    QVERIFY(!fields.isEmpty());
+    for (QLineEdit* field : fields) {
+        if (field->isVisible()) {
+            QVERIFY2(field->height() == 36, qPrintable(field->objectName() + QStringLiteral(" is %1 px high").arg(field->height())));
+        }
+    }
     if (page == 0) {
         QCOMPARE(dialog()->isFirstLogin(), oldShown ? 0 : 1);
         QCOMPARE(on<QLineEdit>("pageModifyPwd", "editOldPwd")->isVisible(), oldShown);
