@@ -142,7 +142,10 @@ void DialogCommon::addTipAndButtons(PageCommonDialogIndex page, QVBoxLayout* lay
     tip->setColours(QLatin1String(kErrorTip), QLatin1String(kNormalTip));
     pages_[page].tip = tip;
     layout->addWidget(tip);
-    layout->addStretch(1);
+    // The form page's scroll area takes the free height itself.
+    if (page != PageDialogImproveUserInfo) {
+        layout->addStretch(1);
+    }
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     if (page != PageDialogImproveUserInfo) {

@@ -591,6 +591,11 @@ void TestDialogCommon::improveUserInfoLargeForm()
     auto* scroll = on<QScrollArea>("pageImproveUserInfo", "scrollImproveUserInfo");
     QTRY_VERIFY(scroll->verticalScrollBar()->maximum() > 0);
     QCOMPARE(dialog()->size(), QSize(481, 470));
+    // The form takes the page's height but for the tip and the button under it.
+    const int below = on<QWidget>("pageImproveUserInfo", "labelTip")->height() +
+                      on<QWidget>("pageImproveUserInfo", "btnSubmit")->height();
+    QVERIFY2(scroll->height() >= page("pageImproveUserInfo")->height() - below - 40,
+             qPrintable(QStringLiteral("the form is %1 px of %2").arg(scroll->height()).arg(page("pageImproveUserInfo")->height())));
     QCOMPARE(on<QLineEdit>("pageImproveUserInfo", "improveInput499")->accessibleName(), QStringLiteral("字段499"));
     // A second form replaces the first.
     dialog()->showWindow(QVector<st_ImproveUserInfoElements>{});
