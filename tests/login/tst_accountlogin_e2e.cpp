@@ -4,6 +4,7 @@
 // service as JSON. Controls are found over the accessibility bus, as a screen reader finds them.
 
 #include "support/accessibility.h"
+#include "support/logfiles.h"
 #include "support/simprocess.h"
 #include "support/testprefix.h"
 #include "support/xsession.h"
@@ -25,6 +26,7 @@ private slots:
     void initTestCase();
     void bindAgainAsksToMoveTheBinding();
     void userInformationFormIsAnswered();
+    void stepLoginOffersTheBinding();
 
 private:
     struct Run {
@@ -35,8 +37,8 @@ private:
         std::unique_ptr<AccessibleApp> app;
     };
     // The workbench of `edition` on its login page, with the account scenarios served.
-    bool start(Run& run, const QByteArray& edition);
-    bool logIn(Run& run, const QString& account);
+    bool start(Run& run, const QByteArray& edition, const QString& scenario = QStringLiteral("personal"));
+    bool logIn(Run& run, const QString& account, const QString& request = QStringLiteral("0x0113"));
     bool click(AccessibleApp& app, const QString& name, const QString& role);
     bool type(const QString& text);
 
@@ -66,7 +68,7 @@ bool TestAccountLoginE2E::type(const QString& text)
     return x_->xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), text}) == 0;
 }
 
-bool TestAccountLoginE2E::start(Run& run, const QByteArray& edition)
+bool TestAccountLoginE2E::start(Run& run, const QByteArray& edition, const QString& scenario)
 {
     run.prefix = std::make_unique<TestPrefix>();
     if (!run.prefix->writeSysCfg("[Mervasso]\ncsmode=1\ncustomProject=" + edition + "\n[functions]\nrememberaccount=0\n") ||
@@ -74,7 +76,7 @@ bool TestAccountLoginE2E::start(Run& run, const QByteArray& edition)
         return false;
     }
     run.sim = std::make_unique<SimProcess>(run.prefix->root());
-    if (!run.sim->startBuiltins({QStringLiteral("demo"), QStringLiteral("personal")})) {
+    if (!run.sim->startBuiltins({QStringLiteral("demo"), scenario})) {
         qWarning() << run.sim->errorOutput();
         return false;
     }
@@ -92,12 +94,12 @@ bool TestAccountLoginE2E::start(Run& run, const QByteArray& edition)
            x_->waitForViewableWindow(run.bench->pid(), 10000);
 }
 
-bool TestAccountLoginE2E::logIn(Run& run, const QString& account)
+bool TestAccountLoginE2E::logIn(Run& run, const QString& account, const QString& request)
 {
     return click(*run.app, QStringLiteral("账号"), QStringLiteral("text")) && type(account) &&
            click(*run.app, QStringLiteral("密码"), QStringLiteral("text")) && type(QStringLiteral("Corvis@2024")) &&
            x_->xdotool({QStringLiteral("key"), QStringLiteral("Return")}) == 0 &&
-           run.sim->waitForRequest(client_, QStringLiteral("0x0113"), 10000);
+           run.sim->waitForRequest(client_, request, 10000);
 }
 
 void TestAccountLoginE2E::bindAgainAsksToMoveTheBinding()
@@ -163,6 +165,21 @@ void TestAccountLoginE2E::userInformationFormIsAnswered()
     QCOMPARE(answer.value(QStringLiteral("uid-systems")).toArray(), QJsonArray{QStringLiteral("portal")});
     // Accepted: the form goes.
     QTRY_VERIFY_WITH_TIMEOUT(run.app->find(QStringLiteral("个人信息"), QString()).isEmpty(), 20000);
+    QVERIFY(!run.bench->crashed());
+    run.bench->signal(SIGTERM);
+    QVERIFY(run.bench->waitForExit(10000));
+}
+
+void TestAccountLoginE2E::stepLoginOffersTheBinding()
+{
+    Run run;
+    QVERIFY(start(run, "vesk-uos-4.19.71", QStringLiteral("vesk")));
+    QVERIFY(logIn(run, QStringLiteral("stepsms"), QStringLiteral("0x0129")));
+    // "03": the second step offers to bind this device; its list shows the bound devices.
+    QVERIFY2(!run.app->waitFor(QStringLiteral("验证码已发送至138****8000"), QStringLiteral("label"), 20000).isEmpty(),
+             qPrintable(workbenchLog(run.prefix->root(), QStringLiteral("warning"))));
+    QVERIFY(click(*run.app, QStringLiteral("查看绑定设备"), QStringLiteral("push button")));
+    QVERIFY2(!run.app->waitFor(QStringLiteral("展示绑定设备"), QString(), 20000).isEmpty(), qPrintable(run.bench->output()));
     QVERIFY(!run.bench->crashed());
     run.bench->signal(SIGTERM);
     QVERIFY(run.bench->waitForExit(10000));

@@ -495,6 +495,24 @@ const Scene kScenes[] = {
                 d.waitShown(QStringLiteral("手机号输入有误,常用系统不能为空,请重新输入"));
      }},
     }},
+    // The vesk editions' step login: a code as second step, and this device may be bound.
+    {"account-step", "the step login with its SMS code, the bind switch and the bound devices",
+     {QStringLiteral("demo"), QStringLiteral("vesk")},
+     [](SceneSetup& s) {
+         return s.setIni(QStringLiteral("ini/syscfg.ini"), "Mervasso", "customProject", QStringLiteral("vesk-uos-4.19.71"));
+     }, {
+    {"account-08-step-sms.png", "the second step: the SMS code, and the switch to bind this device",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.waitShown(QStringLiteral("登录"), QStringLiteral("push button")) &&
+                d.typeInto(QStringLiteral("账号"), QStringLiteral("stepsms")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0129")) && d.waitShown(QStringLiteral("查看绑定设备"), QStringLiteral("push button"));
+     }},
+    {"account-09-bound-devices.png", "the devices bound to the account",
+     [](Demo& d) {
+         return d.click(QStringLiteral("查看绑定设备"), QStringLiteral("push button")) && d.waitShown(QStringLiteral("展示绑定设备"));
+     }},
+    }},
     // The QR-code login: corvissim plays the phone of alice (corvissim qrcode scan|confirm).
     {"qrcode", "the QR-code login", {QStringLiteral("demo")}, {}, {
     {"qrcode-tab.png", "the QR tab with its code, read back with zbarimg",
