@@ -123,6 +123,13 @@ void TestAccountLoginE2E::bindAgainAsksToMoveTheBinding()
     QVERIFY(!run.bench->crashed());
     run.bench->signal(SIGTERM);
     QVERIFY(run.bench->waitForExit(10000));
+    // Neither the password nor the binding ticket reached a log line.
+    for (const char* severity : {"info", "warning", "error"}) {
+        const QString log = workbenchLog(run.prefix->root(), QLatin1String(severity));
+        QVERIFY(!log.contains(QStringLiteral("Corvis@2024")));
+        QVERIFY(!log.contains(QStringLiteral("bind-ticket-7f3a")));
+    }
+    QVERIFY(workbenchLog(run.prefix->root(), QStringLiteral("info")).contains(QStringLiteral("0x72")));
 }
 
 void TestAccountLoginE2E::userInformationFormIsAnswered()
