@@ -197,6 +197,7 @@ void TestDialogCommon::pages_data()
     QTest::newRow("0 expired 15") << 0 << 15 << false << "密码过期修改密码" << QSize(520, 366) << false << "";
     QTest::newRow("0 too weak 16") << 0 << 16 << false << "修改密码" << QSize(520, 366) << false
                                    << "口令强度不符合要求，请修改密码";
+    QTest::newRow("0 status 18 is no forced change") << 0 << 18 << false << "修改密码" << QSize(520, 366) << true << "";
     QTest::newRow("1 unbind") << 1 << 0 << false << "解绑手机" << QSize(520, 320) << true << "";
     QTest::newRow("2 bind") << 2 << 0 << false << "绑定手机" << QSize(520, 320) << true << "";
     QTest::newRow("3 password") << 3 << 0 << false << "口令认证" << QSize(520, 260) << true << "";
