@@ -45,8 +45,12 @@ Edit* newEdit(QWidget* parent, const char* name, const QString& accessible, cons
     edit->setAccessibleName(accessible);
     edit->setPlaceholderText(placeholder);
     edit->setMaxLength(kMaxInput);
-    edit->setFixedHeight(36);
+    // CusLineEdit is polished with its own sheet's min-height while it is built; replacing that
+    // sheet drops the minimum height at the next polish (the first show), and with it the fixed
+    // height. Polish with our sheet now, then fix the height.
     edit->setStyleSheet(QLatin1String(kEditStyle));
+    edit->ensurePolished();
+    edit->setFixedHeight(36);
     return edit;
 }
 
@@ -138,7 +142,10 @@ void DialogCommon::addTipAndButtons(PageCommonDialogIndex page, QVBoxLayout* lay
     tip->setColours(QLatin1String(kErrorTip), QLatin1String(kNormalTip));
     pages_[page].tip = tip;
     layout->addWidget(tip);
-    layout->addStretch(1);
+    // The form page's scroll area takes the free height itself.
+    if (page != PageDialogImproveUserInfo) {
+        layout->addStretch(1);
+    }
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     if (page != PageDialogImproveUserInfo) {

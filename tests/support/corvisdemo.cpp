@@ -466,6 +466,53 @@ const Scene kScenes[] = {
                 d.waitRequest(QStringLiteral("0x0124")) && d.waitShown(QStringLiteral("验证码已发送至138****8000"));
      }},
     }},
+    // What holds a login back: a device bound to another user, the user information to complete.
+    // The edition whose client service holds a login for a device bound to another user.
+    {"account-login", "the bind-again question and the user-information form at login",
+     {QStringLiteral("demo"), QStringLiteral("personal")},
+     [](SceneSetup& s) {
+         return s.setIni(QStringLiteral("ini/syscfg.ini"), "Mervasso", "customProject", QStringLiteral("tirrowa-uos-x86"));
+     }, {
+    {"account-05-bind-again.png", "this device is bound to another user: ask to move the binding",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.waitShown(QStringLiteral("登录"), QStringLiteral("push button")) &&
+                d.typeInto(QStringLiteral("账号"), QStringLiteral("bindagain")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0113")) && d.waitShown(QStringLiteral("新绑定用户"));
+     }},
+    {"account-06-bind-again-sent.png", "the request to move the binding went out",
+     [](Demo& d) {
+         return d.click(QStringLiteral("提交"), QStringLiteral("push button")) && d.waitRequest(QStringLiteral("0x0126")) &&
+                d.waitShown(QStringLiteral("设备变更申请已提交，请等待管理员审批"));
+     }},
+    {"account-07-user-information.png", "the user information to complete before the first login",
+     [](Demo& d) {
+         return d.typeInto(QStringLiteral("账号"), QStringLiteral("userinfo")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitShown(QStringLiteral("个人信息")) && d.typeInto(QStringLiteral("姓名"), QStringLiteral("王晓明")) &&
+                d.typeInto(QStringLiteral("手机号"), QStringLiteral("1380013")) &&
+                d.click(QStringLiteral("提交"), QStringLiteral("push button")) &&
+                d.waitShown(QStringLiteral("手机号输入有误,常用系统不能为空,请重新输入"));
+     }},
+    }},
+    // The vesk editions' step login: a code as second step, and this device may be bound.
+    {"account-step", "the step login with its SMS code, the bind switch and the bound devices",
+     {QStringLiteral("demo"), QStringLiteral("vesk")},
+     [](SceneSetup& s) {
+         return s.setIni(QStringLiteral("ini/syscfg.ini"), "Mervasso", "customProject", QStringLiteral("vesk-uos-4.19.71"));
+     }, {
+    {"account-08-step-sms.png", "the second step: the SMS code, and the switch to bind this device",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.waitShown(QStringLiteral("登录"), QStringLiteral("push button")) &&
+                d.typeInto(QStringLiteral("账号"), QStringLiteral("stepsms")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0129")) && d.waitShown(QStringLiteral("查看绑定设备"), QStringLiteral("push button"));
+     }},
+    {"account-09-bound-devices.png", "the devices bound to the account",
+     [](Demo& d) {
+         return d.click(QStringLiteral("查看绑定设备"), QStringLiteral("push button")) && d.waitShown(QStringLiteral("展示绑定设备"));
+     }},
+    }},
     // The QR-code login: corvissim plays the phone of alice (corvissim qrcode scan|confirm).
     {"qrcode", "the QR-code login", {QStringLiteral("demo")}, {}, {
     {"qrcode-tab.png", "the QR tab with its code, read back with zbarimg",

@@ -197,6 +197,7 @@ void TestDialogCommon::pages_data()
     QTest::newRow("0 expired 15") << 0 << 15 << false << "密码过期修改密码" << QSize(520, 366) << false << "";
     QTest::newRow("0 too weak 16") << 0 << 16 << false << "修改密码" << QSize(520, 366) << false
                                    << "口令强度不符合要求，请修改密码";
+    QTest::newRow("0 status 18 is no forced change") << 0 << 18 << false << "修改密码" << QSize(520, 366) << true << "";
     QTest::newRow("1 unbind") << 1 << 0 << false << "解绑手机" << QSize(520, 320) << true << "";
     QTest::newRow("2 bind") << 2 << 0 << false << "绑定手机" << QSize(520, 320) << true << "";
     QTest::newRow("3 password") << 3 << 0 << false << "口令认证" << QSize(520, 260) << true << "";
@@ -219,6 +220,14 @@ void TestDialogCommon::pages()
     QCOMPARE(dialog()->findChild<QStackedWidget*>("stackCommon")->currentIndex(), page);
     QCOMPARE(dialog()->windowTitle(), title);
     QCOMPARE(dialog()->size(), size);
+    // Every field is drawn at its full height, however the page came to be shown.
+    const QList<QLineEdit*> fields = dialog()->findChild<QStackedWidget*>("stackCommon")->currentWidget()->findChildren<QLineEdit*>();
+    QVERIFY(!fields.isEmpty());
+    for (QLineEdit* field : fields) {
+        if (field->isVisible()) {
+            QVERIFY2(field->height() == 36, qPrintable(field->objectName() + QStringLiteral(" is %1 px high").arg(field->height())));
+        }
+    }
     if (page == 0) {
         QCOMPARE(dialog()->isFirstLogin(), oldShown ? 0 : 1);
         QCOMPARE(on<QLineEdit>("pageModifyPwd", "editOldPwd")->isVisible(), oldShown);
@@ -583,6 +592,11 @@ void TestDialogCommon::improveUserInfoLargeForm()
     auto* scroll = on<QScrollArea>("pageImproveUserInfo", "scrollImproveUserInfo");
     QTRY_VERIFY(scroll->verticalScrollBar()->maximum() > 0);
     QCOMPARE(dialog()->size(), QSize(481, 470));
+    // The form takes the page's height but for the tip and the button under it.
+    const int below = on<QWidget>("pageImproveUserInfo", "labelTip")->height() +
+                      on<QWidget>("pageImproveUserInfo", "btnSubmit")->height();
+    QVERIFY2(scroll->height() >= page("pageImproveUserInfo")->height() - below - 40,
+             qPrintable(QStringLiteral("the form is %1 px of %2").arg(scroll->height()).arg(page("pageImproveUserInfo")->height())));
     QCOMPARE(on<QLineEdit>("pageImproveUserInfo", "improveInput499")->accessibleName(), QStringLiteral("字段499"));
     // A second form replaces the first.
     dialog()->showWindow(QVector<st_ImproveUserInfoElements>{});

@@ -88,11 +88,7 @@ class TestDialogCommonRules : public QObject
 {
     Q_OBJECT
 private slots:
-    void modifyPwdMode_data();
-    void modifyPwdMode();
     void pwdClaimRules();
-    void pages_data();
-    void pages();
     void checkModifyPwd_data();
     void checkModifyPwd();
     void fieldChecks_data();
@@ -110,31 +106,6 @@ private slots:
     void formOrderAndOptions();
 };
 
-void TestDialogCommonRules::modifyPwdMode_data()
-{
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<int>("firstLogin");
-    QTest::addColumn<QString>("tray");
-    QTest::newRow("14 first login") << 14 << "首次登陆修改密码" << 1 << "";
-    QTest::newRow("15 expired") << 15 << "密码过期修改密码" << 1 << "";
-    QTest::newRow("16 too weak") << 16 << "修改密码" << 1 << "口令强度不符合要求，请修改密码";
-    QTest::newRow("0 voluntary") << 0 << "修改密码" << 0 << "";
-    QTest::newRow("18 is no forced change") << 18 << "修改密码" << 0 << "";
-}
-
-void TestDialogCommonRules::modifyPwdMode()
-{
-    QFETCH(int, status);
-    QFETCH(QString, title);
-    QFETCH(int, firstLogin);
-    QFETCH(QString, tray);
-    const Rules::ModifyPwdMode mode = Rules::modifyPwdMode(status);
-    QCOMPARE(mode.title, title);
-    QCOMPARE(mode.firstLogin, firstLogin);
-    QCOMPARE(mode.trayText, tray);
-}
-
 void TestDialogCommonRules::pwdClaimRules()
 {
     st_pwdClaim claim;
@@ -148,27 +119,6 @@ void TestDialogCommonRules::pwdClaimRules()
                           "· 密码最少包含2个字母", "· 密码最少包含3个特殊字符"}));
     QCOMPARE(Rules::modifyPwdSize(true), QSize(605, 480));
     QCOMPARE(Rules::modifyPwdSize(false), QSize(520, 366));
-}
-
-void TestDialogCommonRules::pages_data()
-{
-    QTest::addColumn<int>("page");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QSize>("size");
-    QTest::newRow("1 unbind") << 1 << "解绑手机" << QSize(520, 320);
-    QTest::newRow("2 bind") << 2 << "绑定手机" << QSize(520, 320);
-    QTest::newRow("3 password again") << 3 << "口令认证" << QSize(520, 260);
-    QTest::newRow("4 sms again") << 4 << "短信认证" << QSize(520, 260);
-    QTest::newRow("5 user information") << 5 << "完善个人信息" << QSize(481, 470);
-}
-
-void TestDialogCommonRules::pages()
-{
-    QFETCH(int, page);
-    QFETCH(QString, title);
-    QFETCH(QSize, size);
-    QCOMPARE(Rules::title(PageCommonDialogIndex(page)), title);
-    QCOMPARE(Rules::size(PageCommonDialogIndex(page)), size);
 }
 
 void TestDialogCommonRules::checkModifyPwd_data()
