@@ -913,6 +913,14 @@ void ClientLoginDialog::spaAutoFill(const QString& user, const QString& password
 void ClientLoginDialog::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // Enter on a focused button presses that button ("获取验证码", "返回登录页"), as a
+        // dialog would; in a field it submits the form.
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button != nullptr && button->isVisible()) {
+            if (button->isEnabled()) {
+                button->click();
+            }
+            return;
+        }
         if (outer_->currentIndex() == PageResetPwd) {
             slot_btn_reset_clicked();
         } else if (outer_->currentIndex() == PageLoginTabs && loading_->currentIndex() == 1) {

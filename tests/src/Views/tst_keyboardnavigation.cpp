@@ -7,11 +7,13 @@
 #include "login/certificatepindialog.h"
 #include "login/clientlogindialog.h"
 #include "login/dialogbindagain.h"
+#include "login/dialogdevicebind.h"
 #include "login/logincredentialpage.h"
 #include "src/CustomControl/cusmessagebox.h"
 #include "src/CustomControl/cuspasswordedit.h"
 #include "src/CustomControl/custiplabel.h"
 #include "src/Views/dialogaccesscheckresult.h"
+#include "src/Views/dialogappfor.h"
 #include "src/Views/dialogcommon.h"
 #include "src/Views/dialoginform.h"
 #include "src/Views/dialogpersonalcenter.h"
@@ -27,6 +29,7 @@
 #include <QPointer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QtTest>
@@ -190,7 +193,13 @@ void TestKeyboardNavigation::cleanup()
         widget->hide();
     }
     kept_.clear();
-    ClientLoginDialog::instance()->hide();
+    ClientLoginDialog* login = ClientLoginDialog::instance();
+    login->hide();
+    auto* account = login->findChild<LoginCredentialPage*>("pageAccount");
+    account->setStep(1);
+    account->setTip(QString(), QStringLiteral("#D8424E"));
+    login->setPageResetStatus(false, true);
+    login->findChild<QStackedWidget*>("stackLogin")->setCurrentIndex(0);
 }
 
 void TestKeyboardNavigation::keyboard_data()
@@ -299,6 +308,53 @@ void TestKeyboardNavigation::keyboard_data()
         form.escapeCloses = false;
         // An empty account is refused with a tip; nothing is sent.
         form.submitted = [page] { return !page->findChild<CusTipLabel*>("labelTip")->text().isEmpty(); };
+        return form;
+    });
+
+    QTest::newRow("login, second step") << FormFactory([this] {
+        ClientLoginDialog* dialog = ClientLoginDialog::instance();
+        prefix_->writeInstallFile("ini/systemTitle.json", kTitleAccount);
+        dialog->handleSystemTitle();
+        dialog->resize(960, 700);
+        auto* page = dialog->findChild<LoginCredentialPage*>("pageAccount");
+        page->setStep(2);
+        page->setBindVisible(true);
+        auto* devices = kept(DialogDeviceBind::instance(dialog));
+        Form form;
+        form.window = dialog;
+        form.scope = page;
+        // Enter on a focused button presses that button, not the login.
+        form.enterIn = QStringLiteral("btnBindList");
+        form.escapeCloses = false;
+        form.submitted = [devices] { return devices->isVisible(); };
+        return form;
+    });
+
+    QTest::newRow("login, reset password") << FormFactory([this] {
+        ClientLoginDialog* dialog = ClientLoginDialog::instance();
+        prefix_->writeInstallFile("ini/systemTitle.json", kTitleAccount);
+        dialog->handleSystemTitle();
+        dialog->resize(960, 700);
+        dialog->findChild<LoginCredentialPage*>("pageAccount")->findChild<QPushButton*>("linkResetPwd")->click();
+        auto* page = dialog->findChild<QWidget*>("pageReset");
+        Form form;
+        form.window = dialog;
+        form.scope = page;
+        form.enterIn = QStringLiteral("editResetUser");
+        form.escapeCloses = false;
+        // An empty form is refused with a tip; nothing is sent.
+        form.submitted = [page] { return !page->findChild<CusTipLabel*>("labelResetTip")->text().isEmpty(); };
+        return form;
+    });
+
+    QTest::newRow("bound devices") << FormFactory([this] {
+        Form form;
+        form.window = kept(DialogDeviceBind::instance(ClientLoginDialog::instance()));
+        return form;
+    });
+    QTest::newRow("my requests") << FormFactory([this] {
+        Form form;
+        form.window = kept(DialogAppFor::instance());
         return form;
     });
 
