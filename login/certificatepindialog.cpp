@@ -64,8 +64,9 @@ CertificatePinDialog::CertificatePinDialog(QWidget* parent) : CustomDialog(paren
                                            " color: white; font-size: 14px; } QPushButton:hover { background: %2; }"
                                            " QPushButton:disabled { background: #A0CFFF; }")
                                 .arg(QLatin1String(cusstyle::kTheme), QLatin1String(cusstyle::kThemeHover)));
-    setTabOrder(pin_, confirm_);
-    setTabOrder(confirm_, cancel_);
+    // Tab goes as the eye does: the box, then the buttons left to right; Enter confirms anyway.
+    setTabOrder(pin_, cancel_);
+    setTabOrder(cancel_, confirm_);
 
     // An empty PIN cannot be right: nothing to confirm until something is typed.
     confirm_->setEnabled(false);

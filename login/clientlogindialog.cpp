@@ -32,6 +32,7 @@
 #include "src/CustomControl/custabwidget.h"
 #include "src/CustomControl/custiplabel.h"
 #include "src/PolicyAnalyzer/policyanalyzer.h"
+#include "src/CustomControl/cuspicture.h"
 
 #include <QCheckBox>
 #include <QDateTime>
@@ -181,8 +182,8 @@ void ClientLoginDialog::buildUi()
     auto* logo = new QLabel(this);
     logo->setObjectName(QStringLiteral("labelLoginLogo"));
     const QString logoPath = corvis::paths::logo();
-    logo->setPixmap(QPixmap(QFileInfo::exists(logoPath) ? logoPath : QStringLiteral(":/resources/Img/corvislogo.png"))
-                        .scaled(96, 96, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    logo->setPixmap(CusPicture::load(QFileInfo::exists(logoPath) ? logoPath : QStringLiteral(":/resources/Img/corvislogo.png"),
+                                     QSize(96, 96)));
     auto* name = new QLabel(Common::softName(), this);
     name->setObjectName(QStringLiteral("labelLoginProduct"));
     name->setStyleSheet(QStringLiteral("font-size: 24px; color: white;"));
@@ -913,6 +914,14 @@ void ClientLoginDialog::spaAutoFill(const QString& user, const QString& password
 void ClientLoginDialog::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // Enter on a focused button presses that button ("获取验证码", "返回登录页"), as a
+        // dialog would; in a field it submits the form.
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button != nullptr && button->isVisible()) {
+            if (button->isEnabled()) {
+                button->click();
+            }
+            return;
+        }
         if (outer_->currentIndex() == PageResetPwd) {
             slot_btn_reset_clicked();
         } else if (outer_->currentIndex() == PageLoginTabs && loading_->currentIndex() == 1) {

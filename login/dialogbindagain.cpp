@@ -6,6 +6,7 @@
 #include "login/logincolors.h"
 #include "src/CustomControl/cuslineedit.h"
 #include "src/CustomControl/cusstyle.h"
+#include "src/CustomControl/cuspicture.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -61,7 +62,7 @@ DialogBindAgain::DialogBindAgain(QWidget* parent) : CustomDialog(parent)
     picture->setObjectName(QStringLiteral("labelBindAgainPicture"));
     const QString path = corvis::paths::resource(edition.isVesk() ? QStringLiteral("vesk/clientlogin/head_error.png")
                                                                   : QStringLiteral("default/clientlogin/head_error.png"));
-    picture->setPixmap(QPixmap(path).scaled(56, 56, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    picture->setPixmap(CusPicture::load(path, QSize(56, 56)));
     auto* head = new QLabel(QStringLiteral("认证失败"), body());
     head->setObjectName(QStringLiteral("labelBindAgainHead"));
     head->setStyleSheet(QStringLiteral("font-size: 18px; font-weight: bold; color: %1;").arg(QLatin1String(cusstyle::kTitle)));

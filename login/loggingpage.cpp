@@ -2,6 +2,7 @@
 
 #include "corviscommon/productpaths.h"
 #include "src/CustomControl/cusstyle.h"
+#include "src/CustomControl/cuspicture.h"
 
 #include <QLabel>
 #include <QMovie>
@@ -60,8 +61,7 @@ void LoggingPage::setStatus(int status, const corvis::Edition& edition, bool fir
     case 3: {
         const QString name = status == 2 ? QStringLiteral("right_succ.png") : QStringLiteral("right_fail.png");
         const QString dir = vesk ? QStringLiteral("vesk/clientlogin/") : QStringLiteral("default/clientlogin/");
-        picture_->setPixmap(QPixmap(corvis::paths::resource(dir + name))
-                                .scaled(190, 220, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        picture_->setPixmap(CusPicture::load(corvis::paths::resource(dir + name), QSize(190, 220), false));
         text_->setText(status == 2 ? QStringLiteral("接入检查已完成，符合安全检查策略")
                                    : QStringLiteral("接入检查失败，详情请见页面提示！"));
         break;

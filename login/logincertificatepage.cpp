@@ -2,6 +2,7 @@
 
 #include "corviscommon/productpaths.h"
 #include "src/CustomControl/cusstyle.h"
+#include "src/CustomControl/cuspicture.h"
 
 #include <QLabel>
 #include <QPixmap>
@@ -115,12 +116,12 @@ void LoginCertificatePage::setThemeColours(const QString& theme, const QString& 
 
 void LoginCertificatePage::showPicture()
 {
-    const QPixmap picture(pictureFile());
+    const QPixmap picture = CusPicture::load(pictureFile(), picture_->size());
     if (picture.isNull()) {
         picture_->clear();
         return;
     }
-    picture_->setPixmap(picture.scaled(picture_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    picture_->setPixmap(picture);
 }
 
 void LoginCertificatePage::showEvent(QShowEvent* event)

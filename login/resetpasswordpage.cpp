@@ -58,10 +58,14 @@ ResetPasswordPage::ResetPasswordPage(QWidget* parent)
     tip_->setObjectName(QStringLiteral("labelResetTip"));
     tip_->setWordWrap(true);
     tip_->setAlignment(Qt::AlignCenter);
-    back_ = new QLabel(this);
+    // A flat button drawn as a link, so that Tab reaches it and Enter, Space or a screen reader
+    // presses it.
+    back_ = new QPushButton(QStringLiteral("返回登录页"), this);
     back_->setObjectName(QStringLiteral("linkBackLogin"));
     back_->setAccessibleName(QStringLiteral("返回登录页"));
-    back_->setTextFormat(Qt::RichText);
+    back_->setFlat(true);
+    back_->setFocusPolicy(Qt::StrongFocus);
+    back_->setCursor(Qt::PointingHandCursor);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(30, 10, 30, 10);
@@ -89,7 +93,7 @@ ResetPasswordPage::ResetPasswordPage(QWidget* parent)
 
     connect(codeButton_, &QPushButton::clicked, this, &ResetPasswordPage::codeClicked);
     connect(submit_, &QPushButton::clicked, this, &ResetPasswordPage::submitClicked);
-    connect(back_, &QLabel::linkActivated, this, &ResetPasswordPage::backClicked);
+    connect(back_, &QPushButton::clicked, this, &ResetPasswordPage::backClicked);
     connect(password_, &QLineEdit::editingFinished, this, &ResetPasswordPage::editingFinishedPasswd);
     connect(repeat_, &QLineEdit::editingFinished, this, &ResetPasswordPage::editingFinishedPasswdRe);
     setEditionTexts(corvis::Edition());
@@ -114,7 +118,9 @@ void ResetPasswordPage::setThemeColours(const QString& theme, const QString& hov
 
 void ResetPasswordPage::applyStyles()
 {
-    back_->setText(QStringLiteral("<a href=\"back\" style=\"color:%1; text-decoration:none;\">返回登录页</a>").arg(theme_));
+    back_->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; color: %1; padding: 0; }"
+                                        "QPushButton:hover, QPushButton:focus { text-decoration: underline; }")
+                             .arg(theme_));
     submit_->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: white; border: none; border-radius: 4px; "
                                           "font-size: 16px; } QPushButton:hover { background: %2; }"
                                           "QPushButton:disabled { background: white; color: #8F959E; "

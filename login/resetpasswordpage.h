@@ -67,5 +67,5 @@ private:
     QPushButton* codeButton_ = nullptr;
     QPushButton* submit_ = nullptr;
     CusTipLabel* tip_ = nullptr;
-    QLabel* back_ = nullptr;
+    QPushButton* back_ = nullptr;
 };

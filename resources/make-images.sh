@@ -18,25 +18,29 @@ star='#FFC53D'
 font=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
 
 # Small pictures are drawn four times larger and scaled down, which smooths their edges. The
-# built-in ones (Img/) also get a twice as large "@2x" twin, which QIcon picks on a screen of
-# device pixel ratio 2.
+# built-in and installed ones (Img/, vesk/, installroot/) also get a twice as large "@2x" twin,
+# which QIcon (and CusPicture for the installed ones) picks on a screen of device pixel ratio 2;
+# the hicolor icons come in their own sizes.
 # icon OUT SIZE DRAW-ARGS...   (coordinates on a 4*SIZE canvas)
 icon() {
   local out=$1 size=$2
   shift 2
   mkdir -p "$(dirname "$out")"
   convert -size $((size * 4))x$((size * 4)) xc:none "$@" -resize "${size}x${size}" -strip "$out"
-  if [[ $out == Img/* ]]; then
+  if [[ $out != icons/* ]]; then
     convert -size $((size * 4))x$((size * 4)) xc:none "$@" -resize "$((size * 2))x$((size * 2))" -strip "${out%.png}@2x.png"
   fi
 }
 
-# picture OUT WxH DRAW-ARGS...  (drawn at its own size)
+# picture OUT WxH DRAW-ARGS...  (drawn at its own size; the "@2x" twin drawn again at twice the
+# scale, not enlarged)
 picture() {
   local out=$1 geometry=$2
   shift 2
   mkdir -p "$(dirname "$out")"
   convert -size "$geometry" xc:none "$@" -strip "$out"
+  local w=${geometry%x*} h=${geometry#*x}
+  convert -size "$((w * 2))x$((h * 2))" xc:none -affine 2,0,0,2,0,0 "$@" -strip "${out%.png}@2x.png"
 }
 
 round='stroke-linecap round stroke-linejoin round'
@@ -129,9 +133,16 @@ icon Img/eye_close.png 16 -fill none -stroke "$grey" -strokewidth 5 \
   -draw "$round path 'M 4,26 C 16,46 48,46 60,26'" \
   -draw "$round line 16,40 10,48" -draw "$round line 32,44 32,54" -draw "$round line 48,40 54,48"
 # "connected" badge of the device page (58 x 20).
-picture Img/icon_connected.png 58x20 -fill '#EDFDF7' -stroke "$ok" -strokewidth 1 \
-  -draw "roundrectangle 0.5,0.5 57.5,19.5 9,9" -stroke none -fill "$ok" -draw "circle 11,10 11,6" \
-  -font "$font" -pointsize 11 -fill "$ok" -annotate +20+14 '已连接'
+# Text is not scaled by -affine: the twin sets its own size and place.
+connected_badge() {
+  local out=$1 k=$2
+  convert -size $((58 * k))x$((20 * k)) xc:none -affine "$k,0,0,$k,0,0" -fill '#EDFDF7' -stroke "$ok" -strokewidth 1 \
+    -draw "roundrectangle 0.5,0.5 57.5,19.5 9,9" -stroke none -fill "$ok" -draw "circle 11,10 11,6" \
+    -affine 1,0,0,1,0,0 -font "$font" -pointsize $((11 * k)) -fill "$ok" -annotate +$((20 * k))+$((14 * k)) '已连接' \
+    -strip "$out"
+}
+connected_badge Img/icon_connected.png 1
+connected_badge Img/icon_connected@2x.png 2
 
 # --- login pictures ----------------------------------------------------------------------------
 # Access check finished (190 x 220): a shield with a tick or a cross over a soft shadow.

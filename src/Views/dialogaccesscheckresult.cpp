@@ -5,6 +5,7 @@
 #include "corviscommon/productpaths.h"
 #include "corviscommon/secretmask.h"
 #include "src/CustomControl/custreelist.h"
+#include "src/CustomControl/cuspicture.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -97,8 +98,7 @@ QString DialogAccessCheckResult::pictureDir()
 
 void DialogAccessCheckResult::setHeadPicture(const QString& name)
 {
-    const QPixmap pixmap(corvis::paths::resource(pictureDir() + name));
-    picture_->setPixmap(pixmap.scaled(picture_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    picture_->setPixmap(CusPicture::load(corvis::paths::resource(pictureDir() + name), picture_->size()));
 }
 
 void DialogAccessCheckResult::updateData(const st_accessCheckResult& result)

@@ -276,6 +276,8 @@ void DialogCommon::switchTo(PageCommonDialogIndex page, const QSize& size, const
     setFixedSize(size);
     setWindowTitle(title);
     stack_->setCurrentIndex(page);
+    // Enter in a field confirms this page, not the first button after the field.
+    pages_[page].confirm->setDefault(true);
 }
 
 void DialogCommon::showWindow(PageCommonDialogIndex page, cs_ret_status status, ClientReq req)

@@ -126,6 +126,7 @@ pageapplycommit::pageapplycommit(QWidget* parent) : CustomDialog(parent)
     buttons->addStretch(1);
     cancel_ = button(QStringLiteral("btnApplyCancel"), QStringLiteral("取消"), false, body());
     commit_ = button(QStringLiteral("btnApplyCommit"), QStringLiteral("申请"), true, body());
+    commit_->setDefault(true);
     buttons->addWidget(cancel_);
     buttons->addSpacing(12);
     buttons->addWidget(commit_);

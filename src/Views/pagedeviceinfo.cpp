@@ -11,6 +11,7 @@
 #include "src/CustomControl/custabwidget.h"
 #include "src/PolicyAnalyzer/policyanalyzer.h"
 #include "src/Views/envremindrules.h"
+#include "src/CustomControl/cuspicture.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -175,8 +176,7 @@ QWidget* PageDeviceInfo::buildConnectionBlock()
     connected_ = new QLabel(frame);
     connected_->setObjectName(QStringLiteral("labelConnected"));
     connected_->setFixedSize(58, 20);
-    connected_->setPixmap(QPixmap(QStringLiteral(":/resources/Img/icon_connected.png"))
-                              .scaled(58, 20, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    connected_->setPixmap(CusPicture::load(QStringLiteral(":/resources/Img/icon_connected.png"), QSize(58, 20)));
     connected_->setAccessibleName(QStringLiteral("已连接"));
     connected_->hide();
     network->addWidget(portalIp_);
@@ -268,8 +268,8 @@ QWidget* PageDeviceInfo::buildDeviceTabs()
     auto* blankLayout = new QVBoxLayout(blank);
     auto* blankPicture = new QLabel(blank);
     blankPicture->setAlignment(Qt::AlignCenter);
-    blankPicture->setPixmap(QPixmap(corvis::paths::resource(QStringLiteral("default/clientmain/portal_blank.png")))
-                                .scaled(160, 120, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    blankPicture->setPixmap(
+        CusPicture::load(corvis::paths::resource(QStringLiteral("default/clientmain/portal_blank.png")), QSize(160, 120)));
     auto* blankText = plainLabel(QStringLiteral("labelBindBlank"), kCaptionStyle, blank);
     blankText->setAlignment(Qt::AlignCenter);
     blankText->setText(QStringLiteral("暂无绑定设备"));

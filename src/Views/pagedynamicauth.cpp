@@ -5,6 +5,7 @@
 #include "corviscommon/productpaths.h"
 #include "corviscommon/secretmask.h"
 #include "src/PolicyAnalyzer/policyanalyzer.h"
+#include "src/CustomControl/cuspicture.h"
 
 #include <QCursor>
 #include <QHBoxLayout>
@@ -48,8 +49,8 @@ PageDynamicAuth::PageDynamicAuth(QWidget* parent) : QWidget(parent)
     picture_ = new QLabel(this);
     picture_->setObjectName(QStringLiteral("labelDynamicPicture"));
     const QString dir = vesk ? QStringLiteral("vesk/") : QStringLiteral("default/");
-    picture_->setPixmap(QPixmap(corvis::paths::resource(dir + QStringLiteral("clientmain/dynamic_score.png")))
-                            .scaled(120, 120, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    picture_->setPixmap(CusPicture::load(corvis::paths::resource(dir + QStringLiteral("clientmain/dynamic_score.png")),
+                                         QSize(120, 120)));
     head->addWidget(picture_);
 
     auto* figures = new QVBoxLayout;

@@ -13,6 +13,7 @@
 #include "src/Views/portalitemdelegate.h"
 #include "src/Views/portalitemmodel.h"
 #include "src/Views/portalrules.h"
+#include "src/CustomControl/cuspicture.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -221,7 +222,7 @@ QWidget* PagePortal::buildBlankPage()
     column->addStretch(1);
     auto* picture = new QLabel(page);
     picture->setObjectName(QStringLiteral("labelPortalBlankPicture"));
-    picture->setPixmap(QPixmap(corvis::paths::resource(QStringLiteral("default/clientmain/portal_blank.png"))));
+    picture->setPixmap(CusPicture::load(corvis::paths::resource(QStringLiteral("default/clientmain/portal_blank.png"))));
     picture->setAlignment(Qt::AlignCenter);
     column->addWidget(picture);
     blankLabel_ = new QLabel(QStringLiteral("暂无应用可使用"), page);

@@ -6,6 +6,7 @@
 #include "corviscommon/secretmask.h"
 #include "src/CustomControl/cusitemdelegate.h"
 #include "src/CustomControl/custabbar.h"
+#include "src/CustomControl/cuspicture.h"
 
 #include <QLabel>
 #include <QListView>
@@ -54,7 +55,7 @@ PageSandbox::PageSandbox(QWidget* parent) : QWidget(parent)
     blankColumn->addStretch(1);
     auto* picture = new QLabel(blank);
     picture->setObjectName(QStringLiteral("labelSandboxBlankPicture"));
-    picture->setPixmap(QPixmap(corvis::paths::resource(QStringLiteral("default/clientmain/portal_blank.png"))));
+    picture->setPixmap(CusPicture::load(corvis::paths::resource(QStringLiteral("default/clientmain/portal_blank.png"))));
     picture->setAlignment(Qt::AlignCenter);
     blankColumn->addWidget(picture);
     auto* blankText = new QLabel(QStringLiteral("暂无可用沙箱"), blank);

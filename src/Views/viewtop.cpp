@@ -73,7 +73,12 @@ ViewTop::ViewTop(QWidget* parent) : QWidget(parent)
     user_->setIconSize(QSize(24, 24));
     user_->setAccessibleName(QStringLiteral("用户菜单"));
     user_->setAccessibleDescription(QStringLiteral("个人中心、资源申请、注销"));
-    user_->setPopupMode(QToolButton::InstantPopup);
+    // Not an instant popup: a screen reader opens only this kind through its "show menu" action.
+    // A click opens the menu as well, and the arrow part is not drawn.
+    user_->setPopupMode(QToolButton::MenuButtonPopup);
+    user_->setStyleSheet(QStringLiteral("QToolButton::menu-button { width: 0px; border: none; }"
+                                        "QToolButton { padding-right: 0px; }"));
+    connect(user_, &QToolButton::clicked, user_, &QToolButton::showMenu);
     user_->setCursor(Qt::PointingHandCursor);
     auto* menu = new QMenu(user_);
     QAction* personal = menu->addAction(QStringLiteral("个人中心"));

@@ -157,6 +157,23 @@ AccessibilityBus::AccessibilityBus(const QString& display)
         }
     }
     QDBusConnection::disconnectFromBus(connection);
+    if (a11yAddress_.isEmpty()) {
+        return;
+    }
+    // Published on the root window before any program starts: Qt reads it there first, and asked
+    // only over the session bus it may try the registry before its connection is up and then
+    // never register.
+    QProcess xprop;
+    xprop.setProcessEnvironment(env);
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("-f"), QStringLiteral("AT_SPI_BUS"),
+                                          QStringLiteral("8s"), QStringLiteral("-set"), QStringLiteral("AT_SPI_BUS"),
+                                          a11yAddress_});
+    if (!xprop.waitForFinished(10000) || xprop.exitStatus() != QProcess::NormalExit || xprop.exitCode() != 0) {
+        xprop.kill();
+        xprop.waitForFinished();
+        error_ = QStringLiteral("cannot publish AT_SPI_BUS on the root window");
+        a11yAddress_.clear();
+    }
 }
 
 AccessibilityBus::~AccessibilityBus()
@@ -212,18 +229,23 @@ bool AccessibleApp::waitForApp(int timeoutMs)
 
 QRect AccessibleApp::find(const QString& name, const QString& role)
 {
+    return locate(name, role).rect;
+}
+
+AccessibleApp::Located AccessibleApp::locate(const QString& name, const QString& role)
+{
     if (appService_.isEmpty()) {
-        return QRect();
+        return Located();
     }
     return search(appService_, appPath_, name, role, 0);
 }
 
-QRect AccessibleApp::search(const QString& service, const QString& path, const QString& name, const QString& role,
-                            int depth)
+AccessibleApp::Located AccessibleApp::search(const QString& service, const QString& path, const QString& name,
+                                             const QString& role, int depth)
 {
     // The widget tree of the workbench is about twenty levels deep at most.
     if (depth > 40) {
-        return QRect();
+        return Located();
     }
     for (const ObjectRef& child : children(a11y_, service, path)) {
         const QString childPath = child.path.path();
@@ -235,15 +257,51 @@ QRect AccessibleApp::search(const QString& service, const QString& path, const Q
             const QString childRole = reply.arguments().isEmpty() ? QString() : reply.arguments().constFirst().toString();
             const QRect rect = extents(a11y_, child.service, childPath);
             if ((role.isEmpty() || role == childRole) && !rect.isEmpty()) {
-                return rect;
+                return Located{child.service, childPath, rect};
             }
         }
-        const QRect found = search(child.service, childPath, name, role, depth + 1);
-        if (!found.isEmpty()) {
+        const Located found = search(child.service, childPath, name, role, depth + 1);
+        if (!found.rect.isEmpty()) {
             return found;
         }
     }
-    return QRect();
+    return Located();
+}
+
+bool AccessibleApp::setText(const QString& name, const QString& role, const QString& text)
+{
+    const Located field = locate(name, role);
+    if (field.rect.isEmpty()) {
+        error_ = QStringLiteral("no showing %1 named %2").arg(role, name);
+        return false;
+    }
+    const QDBusMessage reply = call(a11y_, field.service, field.path, QStringLiteral("org.a11y.atspi.EditableText"),
+                                    QStringLiteral("SetTextContents"), {text});
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty() || !reply.arguments().constFirst().toBool()) {
+        error_ = QStringLiteral("%1 %2 refused the text: %3").arg(role, name, reply.errorMessage());
+        return false;
+    }
+    return true;
+}
+
+bool AccessibleApp::press(const QString& name, const QString& role)
+{
+    const Located control = locate(name, role);
+    if (control.rect.isEmpty()) {
+        error_ = QStringLiteral("no showing %1 named %2").arg(role, name);
+        return false;
+    }
+    // The first action is the press (or toggle). Not waited for: a press that opens a menu or a
+    // modal window answers only when that closes.
+    QDBusMessage message = QDBusMessage::createMethodCall(control.service, control.path,
+                                                          QStringLiteral("org.a11y.atspi.Action"),
+                                                          QStringLiteral("DoAction"));
+    message.setArguments({QVariant::fromValue(0)});
+    if (!a11y_.send(message)) {
+        error_ = QStringLiteral("cannot press %1 %2: %3").arg(role, name, a11y_.lastError().message());
+        return false;
+    }
+    return true;
 }
 
 QRect AccessibleApp::waitFor(const QString& name, const QString& role, int timeoutMs)

@@ -52,13 +52,26 @@ public:
     QRect waitFor(const QString& name, const QString& role, int timeoutMs);
     QString error() const { return error_; }
 
+    // Puts `text` into the first showing editable object named `name` of `role` ("text",
+    // "password text") through its EditableText interface, as a screen reader's user types.
+    bool setText(const QString& name, const QString& role, const QString& text);
+    // Does the first action (press, toggle) of the first showing object named `name` of `role`,
+    // without waiting for its end (a menu or a modal window answers only when it closes).
+    bool press(const QString& name, const QString& role);
+
     // Every showing control a user can operate (buttons, check boxes, fields, tabs, ...) that has
     // no accessible name, described as "ROLE at X,Y WxH": what a screen reader cannot announce.
     QStringList unnamedControls();
 
 private:
     void collectUnnamed(const QString& service, const QString& path, int depth, QStringList& out);
-    QRect search(const QString& service, const QString& path, const QString& name, const QString& role, int depth);
+    struct Located {
+        QString service;
+        QString path;
+        QRect rect;
+    };
+    Located locate(const QString& name, const QString& role);
+    Located search(const QString& service, const QString& path, const QString& name, const QString& role, int depth);
 
     QDBusConnection a11y_;
     QString appName_;

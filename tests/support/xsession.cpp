@@ -135,8 +135,10 @@ bool XSession::start()
     }
     display_ = QStringLiteral(":") + QString::number(number);
     xvfb_.setProgram(QStringLiteral("Xvfb"));
+    // -noreset: the server keeps its root-window properties (AT_SPI_BUS) when the last client
+    // goes; otherwise a program started after that would miss the accessibility bus.
     xvfb_.setArguments({display_, QStringLiteral("-screen"), QStringLiteral("0"), screen_,
-                        QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+                        QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
     xvfb_.setStandardOutputFile(QProcess::nullDevice());
     xvfb_.setStandardErrorFile(QProcess::nullDevice());
     xvfb_.start();

@@ -1,5 +1,6 @@
 // The pictures the program names: built into the program, and installed below the install root.
 
+#include "src/CustomControl/cuspicture.h"
 #include "support/testprefix.h"
 #include "testpaths.h"
 
@@ -19,6 +20,8 @@ private slots:
     void installed_data();
     void installed();
     void loadingIsAnimated();
+    void sharpPicture_data();
+    void sharpPicture();
 
 private:
     TestPrefix prefix_;
@@ -60,6 +63,10 @@ void TestResources::builtIn()
     const QPixmap picture(path);
     QVERIFY2(!picture.isNull(), qPrintable(path));
     QCOMPARE(picture.size(), size);
+    // Sharp at device pixel ratio 2: a twin of twice the size (QIcon picks it).
+    const QPixmap twin(CusPicture::twinPath(path));
+    QVERIFY2(!twin.isNull(), qPrintable(CusPicture::twinPath(path)));
+    QCOMPARE(twin.size(), size * 2);
 }
 
 void TestResources::installed_data()
@@ -99,6 +106,11 @@ void TestResources::installed()
     QImageReader reader(file);
     QCOMPARE(reader.size(), size);
     QVERIFY2(!reader.read().isNull(), qPrintable(reader.errorString()));
+    if (file.endsWith(QLatin1String(".png"))) {
+        QImageReader twin(CusPicture::twinPath(file));
+        QCOMPARE(twin.size(), size * 2);
+        QVERIFY2(!twin.read().isNull(), qPrintable(twin.errorString()));
+    }
 }
 
 void TestResources::loadingIsAnimated()
@@ -106,6 +118,50 @@ void TestResources::loadingIsAnimated()
     QMovie movie(QStringLiteral(CORVIS_SOURCE_DIR "/resources/installroot/resource/default/clientmain/loading.gif"));
     QVERIFY(movie.isValid());
     QVERIFY(movie.frameCount() > 1);
+}
+
+void TestResources::sharpPicture_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<qreal>("ratio");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("keepAspect");
+    QTest::addColumn<QSize>("devicePixels");  // empty: no picture
+    const QString blank = QStringLiteral(CORVIS_SOURCE_DIR "/resources/installroot/resource/default/clientmain/portal_blank.png");
+    const QString check = QStringLiteral(CORVIS_SOURCE_DIR "/resources/installroot/resource/default/clientlogin/right_succ.png");
+    const QString gif = QStringLiteral(CORVIS_SOURCE_DIR "/resources/installroot/resource/default/clientmain/loading.gif");
+    QTest::newRow("ratio 1: the picture") << blank << 1.0 << QSize() << true << QSize(240, 180);
+    QTest::newRow("ratio 2: its twin") << blank << 2.0 << QSize() << true << QSize(480, 360);
+    QTest::newRow("ratio 2, fitted") << blank << 2.0 << QSize(160, 160) << true << QSize(320, 240);
+    QTest::newRow("ratio 1.5, fitted") << blank << 1.5 << QSize(160, 120) << true << QSize(240, 180);
+    QTest::newRow("ratio 2, stretched") << check << 2.0 << QSize(100, 100) << false << QSize(200, 200);
+    QTest::newRow("built in, ratio 2") << ":/resources/Img/icon_connected.png" << 2.0 << QSize() << true << QSize(116, 40);
+    QTest::newRow("no twin: the picture") << gif << 2.0 << QSize() << true << QSize(64, 64);
+    QTest::newRow("missing") << blank + QStringLiteral(".none") << 2.0 << QSize(10, 10) << true << QSize();
+}
+
+// Installed pictures are read sharp on a HiDPI screen and keep their logical size there.
+void TestResources::sharpPicture()
+{
+    QFETCH(QString, path);
+    QFETCH(qreal, ratio);
+    QFETCH(QSize, size);
+    QFETCH(bool, keepAspect);
+    QFETCH(QSize, devicePixels);
+    const QPixmap picture = CusPicture::load(path, size, keepAspect, ratio);
+    if (devicePixels.isEmpty()) {
+        QVERIFY(picture.isNull());
+        return;
+    }
+    QCOMPARE(picture.size(), devicePixels);
+    const bool fromTwin = !size.isValid() && picture.devicePixelRatio() > 1.0;
+    const QSizeF logical = QSizeF(picture.size()) / picture.devicePixelRatio();
+    if (size.isValid()) {
+        QCOMPARE(picture.devicePixelRatio(), ratio);
+        QVERIFY(logical.width() <= size.width() + 0.01 && logical.height() <= size.height() + 0.01);
+    } else {
+        QCOMPARE(logical.toSize(), fromTwin ? devicePixels / 2 : devicePixels);
+    }
 }
 
 QTEST_MAIN(TestResources)
