@@ -121,6 +121,7 @@ private slots:
     void init();
 
     void buildShowsTabsWithCounts();
+    void tabsShowTheirWholeText();
     void markupNamesArePlainText();
     void searchFromTheKeyboard();
     void enterOpensInOrder_data();
@@ -157,7 +158,8 @@ void TestPagePortal::initTestCase()
         ipv4 = true;
         ipv6 = false;
     });
-    page()->resize(900, 600);
+    // The size the page has in the main window.
+    page()->resize(790, 600);
     page()->show();
     QVERIFY(QTest::qWaitForWindowExposed(page()));
 }
@@ -193,6 +195,46 @@ void TestPagePortal::buildShowsTabsWithCounts()
     page()->loadResourceData(1);
     QCOMPARE(page()->currentTab(), int(PagePortal::TabFirstCategory + 1));
     QCOMPARE(shownIds(), (QStringList{"cs1", "d1!"}));
+}
+
+void TestPagePortal::tabsShowTheirWholeText()
+{
+    // Every tab in sight, its name and count in full, also after a category is chosen.
+    auto check = [](const char* when) {
+        const QFontMetrics metrics = tabs()->fontMetrics();
+        for (int i = PagePortal::TabAll; i < tabs()->count(); ++i) {
+            const QString text = tabs()->tabText(i).replace(QLatin1String("&&"), QLatin1String("&"));
+            const QRect rect = tabs()->tabRect(i);
+            QVERIFY2(tabs()->isTabVisible(i), qPrintable(QStringLiteral("%1: tab %2 hidden").arg(when, text)));
+            QVERIFY2(tabs()->rect().contains(rect), qPrintable(QStringLiteral("%1: tab %2 out of sight").arg(when, text)));
+            QVERIFY2(rect.width() >= metrics.horizontalAdvance(text),
+                     qPrintable(QStringLiteral("%1: tab %2 cut to %3 px").arg(when, text).arg(rect.width())));
+        }
+    };
+    QCOMPARE(tabs()->count(), int(PagePortal::TabFirstCategory + 3));
+    QTRY_VERIFY(tabs()->isVisible());
+    check("built");
+    if (QTest::currentTestFailed()) {
+        return;
+    }
+    tabs()->setCurrentIndex(PagePortal::TabFirstCategory + 1);
+    QCOMPARE(page()->currentTab(), int(PagePortal::TabFirstCategory + 1));
+    check("category chosen");
+    if (QTest::currentTestFailed()) {
+        return;
+    }
+    page()->loadResourceData(1);
+    check("rebuilt");
+    if (QTest::currentTestFailed()) {
+        return;
+    }
+    // Built while the page is out of sight, as at login, then shown.
+    page()->hide();
+    page()->updatePortal(2);
+    page()->updatePortal(0);
+    page()->show();
+    QVERIFY(QTest::qWaitForWindowExposed(page()));
+    check("built hidden");
 }
 
 void TestPagePortal::markupNamesArePlainText()
