@@ -1,15 +1,21 @@
 // The portal page driven as a user drives it, against documents in a test prefix and corvissim
 // recording what the page asks of the services: the tabs and their counts after a build and after
 // a network-mode switch, search from the keyboard, opening by Enter in its order, stars,
-// the dynamic authorization (an empty stop list stops everything) and names holding markup.
+// the dynamic authorization (an empty stop list stops everything), names holding markup, and
+// icon downloads from a local HTTPS server that answers badly.
 
 #include "app/common.h"
 #include "comm/clientreq.h"
 #include "src/Views/pageportal.h"
+#include "src/Views/portaliconloader.h"
 #include "src/Views/portalitemmodel.h"
+#include "support/ctlsim.h"
 #include "support/simprocess.h"
 #include "support/testprefix.h"
 
+#include <QBuffer>
+#include <QImage>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
@@ -64,6 +70,65 @@ const QByteArray kAppCat = R"([
 const QByteArray kPolicy = R"({"policy":{"NetModePolicy":[{"NetModeList":[
   {"NetModeID":"m1","NetModeName":"办公网","AppIds":["w1","cs1"]},
   {"NetModeID":"m2","NetModeName":"外网","AppIds":[]}]}]}})";
+
+quint32 crc32(const QByteArray& data)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char byte : data) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+QByteArray pngChunk(const QByteArray& type, const QByteArray& data)
+{
+    QByteArray out;
+    QDataStream stream(&out, QIODevice::WriteOnly);
+    stream << quint32(data.size());
+    out += type + data;
+    QByteArray crc;
+    QDataStream(&crc, QIODevice::WriteOnly) << crc32(type + data);
+    return out + crc;
+}
+
+// A well-formed PNG header declaring `side` x `side` pixels, with almost no pixel data.
+QByteArray pngDeclaring(quint32 side)
+{
+    QByteArray header;
+    QDataStream stream(&header, QIODevice::WriteOnly);
+    stream << side << side << quint8(8) << quint8(6) << quint8(0) << quint8(0) << quint8(0);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + pngChunk("IDAT", QByteArray(16, '\0')) +
+           pngChunk("IEND", QByteArray());
+}
+
+QByteArray smallPng()
+{
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::darkCyan);
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return out;
+}
+
+QByteArray iconScenario()
+{
+    const auto picture = [](const QByteArray& data) {
+        return QJsonObject{{"headers", QJsonObject{{"Content-Type", "image/png"}}}, {"bodyBase64", QString::fromLatin1(data.toBase64())}};
+    };
+    QJsonObject controller{
+        {"/icons/good.png", picture(smallPng())},
+        {"/icons/over.png", picture(QByteArray(PortalIconLoader::kMaxBytes + 1, 'x'))},
+        {"/icons/text.png", QJsonObject{{"headers", QJsonObject{{"Content-Type", "image/png"}}}, {"body", "<html>not a picture</html>"}}},
+        {"/icons/huge.png", picture(pngDeclaring(50000))},
+        {"/icons/stall.png", QJsonObject{{"hang", true}}},
+    };
+    return QJsonDocument(QJsonObject{{"controller", controller}}).toJson(QJsonDocument::Compact);
+}
 
 PagePortal* page()
 {
@@ -130,12 +195,15 @@ private slots:
     void twoQuickStarsSendOneRequest();
     void dynamicAuthorization();
     void networkModeSwitch();
+    void iconBadInput_data();
+    void iconBadInput();
 
 private:
     QList<QJsonObject> sent(const QString& peer, int type) const;
 
     std::unique_ptr<TestPrefix> prefix_;
     std::unique_ptr<SimProcess> sim_;
+    std::unique_ptr<CtlSim> iconServer_;
 };
 
 QList<QJsonObject> TestPagePortal::sent(const QString& peer, int type) const
@@ -392,6 +460,52 @@ void TestPagePortal::networkModeSwitch()
     page()->updateCurrentNetmode(QStringLiteral("nope"));
     QCOMPARE(page()->currentNetmodeId(), QString());
     QCOMPARE(shownIds(), (QStringList{"w1", "p1", "cs1", "d1!", "m1"}));
+}
+
+void TestPagePortal::iconBadInput_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("why");  // empty: the icon is taken
+    QTest::newRow("a small picture") << "/icons/good.png" << QString();
+    QTest::newRow("over 2 MiB") << "/icons/over.png" << "over the limit of 2097152 bytes";
+    QTest::newRow("not a picture") << "/icons/text.png" << "not a picture";
+    QTest::newRow("50,000 x 50,000 pixels declared") << "/icons/huge.png" << "picture of 50000 x 50000 pixels";
+    QTest::newRow("a server that stalls") << "/icons/stall.png" << "no complete icon within";
+}
+
+void TestPagePortal::iconBadInput()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, why);
+    if (!iconServer_) {
+        iconServer_ = std::make_unique<CtlSim>(*prefix_, iconScenario());
+    }
+    CtlSim* server = iconServer_.get();
+    QVERIFY2(server->isRunning(), qPrintable(server->startError()));
+
+    PortalIconLoader loader;
+    loader.setTimeoutMs(1500);
+    QSignalSpy loaded(&loader, &PortalIconLoader::loaded);
+    QSignalSpy failed(&loader, &PortalIconLoader::failed);
+    const QString url = server->httpsUrl(path);
+    // More than may run at once: the rest wait their turn.
+    const int copies = PortalIconLoader::kMaxInFlight + 2;
+    for (int i = 0; i < copies; ++i) {
+        QVERIFY(loader.request(url + QStringLiteral("?n=%1").arg(i)));
+    }
+    QCOMPARE(loader.inFlight(), int(PortalIconLoader::kMaxInFlight));
+    QCOMPARE(loader.queued(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(loaded.size() + failed.size(), copies, 30000);
+    if (why.isEmpty()) {
+        QCOMPARE(failed.size(), 0);
+        QVERIFY(!QImage::fromData(loaded.first().at(1).toByteArray()).isNull());
+        return;
+    }
+    QCOMPARE(loaded.size(), 0);
+    for (const QList<QVariant>& failure : qAsConst(failed)) {
+        QVERIFY2(failure.at(1).toString().contains(why), qPrintable(failure.at(1).toString()));
+    }
+    QCOMPARE(loader.inFlight(), 0);
 }
 
 QTEST_MAIN(TestPagePortal)
