@@ -435,6 +435,15 @@ const Scene kScenes[] = {
          return d.click(QStringLiteral("卡片模式")) && d.typeInto(QStringLiteral("搜索应用"), QStringLiteral("OA")) &&
                 d.waitShown(QStringLiteral("OA 办公系统"));
      }},
+    {"portal-netmode.png", "the network mode 远程办公, which leaves the web and office applications",
+     [](Demo& d) {
+         // The client service names the current mode in the user's settings; a refresh reads it.
+         return d.typeInto(QStringLiteral("搜索应用"), QStringLiteral(" ")) && d.key(QStringLiteral("BackSpace")) &&
+                d.setup->setIni(QStringLiteral("ini/userinfo.ini"), "netmode", "modecount", QStringLiteral("2")) &&
+                d.setup->setIni(QStringLiteral("ini/userinfo.ini"), "netmode", "curnetmodeid", QStringLiteral("m-remote")) &&
+                d.click(QStringLiteral("刷新")) && d.waitShown(QStringLiteral("当前网络模式：远程办公")) &&
+                d.waitShown(QStringLiteral("全部应用(18)"));
+     }},
     {"portal-request-mode.png", "the request list with two applications ticked",
      [](Demo& d) {
          return d.typeInto(QStringLiteral("搜索应用"), QStringLiteral(" ")) && d.key(QStringLiteral("BackSpace")) &&
