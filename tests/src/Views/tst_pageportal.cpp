@@ -195,6 +195,8 @@ private slots:
     void twoQuickStarsSendOneRequest();
     void dynamicAuthorization();
     void networkModeSwitch();
+    void unusualDocuments_data();
+    void unusualDocuments();
     void iconBadInput_data();
     void iconBadInput();
 
@@ -460,6 +462,69 @@ void TestPagePortal::networkModeSwitch()
     page()->updateCurrentNetmode(QStringLiteral("nope"));
     QCOMPARE(page()->currentNetmodeId(), QString());
     QCOMPARE(shownIds(), (QStringList{"w1", "p1", "cs1", "d1!", "m1"}));
+}
+
+void TestPagePortal::unusualDocuments_data()
+{
+    QTest::addColumn<QByteArray>("document");
+    QTest::addColumn<QStringList>("shown");  // the first ids shown, in order
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("touched");  // starred and then stopped
+    QTest::addColumn<int>("touchedRows");
+
+    QByteArray many = "{\"code\":0,\"data\":[";
+    for (int i = 0; i < 50000; ++i) {
+        many += (i > 0 ? "," : "") + app(qPrintable(QStringLiteral("n%1").arg(i)), qPrintable(QStringLiteral("应用%1").arg(i)),
+                                         "https://x.example.com/", i % 2 ? "c1" : "c2", 1, 0, 0, 0, 0);
+    }
+    many += "]}";
+    QTest::newRow("50,000 entries") << many << QStringList{"n0", "n1", "n2"} << 50000 << "n49999" << 1;
+
+    const QByteArray duplicates = "{\"code\":0,\"data\":[" + app("d", "第一个", "https://a.example.com/", "c1", 1, 0, 0, 0, 0) + "," +
+                                  app("e", "其他", "https://b.example.com/", "c1", 1, 0, 0, 0, 0) + "," +
+                                  app("d", "第二个", "https://c.example.com/", "c2", 1, 0, 0, 0, 0) + "]}";
+    QTest::newRow("duplicate ids, each entry shown as read") << duplicates << QStringList{"d", "e", "d"} << 3 << "d" << 2;
+
+    const QByteArray cases = "{\"code\":0,\"data\":[" + app("App", "大写", "https://a.example.com/", "c1", 1, 0, 0, 0, 0) + "," +
+                             app("app", "小写", "https://b.example.com/", "c1", 1, 0, 0, 0, 0) + "," +
+                             app("APP", "全大写", "https://c.example.com/", "c2", 1, 0, 0, 0, 0) + "]}";
+    QTest::newRow("ids differing only in case are different") << cases << QStringList{"App", "app", "APP"} << 3 << "app" << 1;
+}
+
+void TestPagePortal::unusualDocuments()
+{
+    QFETCH(QByteArray, document);
+    QFETCH(QStringList, shown);
+    QFETCH(int, count);
+    QFETCH(QString, touched);
+    QFETCH(int, touchedRows);
+    QVERIFY(prefix_->writeInstallFile(QStringLiteral("ini/appList.json"), document));
+    page()->updatePortal(0);
+    QVERIFY(prefix_->writeInstallFile(QStringLiteral("ini/appList.json"), appList()));
+
+    const QList<st_resource> entries = page()->shownEntries();
+    QCOMPARE(entries.size(), count);
+    QCOMPARE(tabs()->tabText(PagePortal::TabAll), QStringLiteral("全部应用(%1)").arg(count));
+    QStringList first;
+    for (int i = 0; i < shown.size(); ++i) {
+        first.append(entries.at(i).AppID);
+    }
+    QCOMPARE(first, shown);
+
+    // Answers naming the id reach every entry that carries it, and only those.
+    page()->handleCollect(touched, true);
+    page()->handleEnable(false, QStringList{touched});
+    int starred = 0;
+    int stopped = 0;
+    for (const st_resource& entry : page()->shownEntries()) {
+        starred += entry.collect ? 1 : 0;
+        stopped += entry.enable ? 0 : 1;
+        QCOMPARE(entry.collect, entry.AppID == touched);
+    }
+    QCOMPARE(starred, touchedRows);
+    QCOMPARE(stopped, touchedRows);
+    QCOMPARE(tabs()->tabText(PagePortal::TabCollect), QStringLiteral("我的收藏(%1)").arg(touchedRows));
+    page()->handleEnable(true, QStringList());
 }
 
 void TestPagePortal::iconBadInput_data()
