@@ -217,3 +217,24 @@ for i in $(seq 0 11); do
 done
 convert -delay 8 -loop 0 -dispose background "${frames[@]}" -strip "$main/loading.gif"
 echo "pictures written"
+
+# --- demo portal application icons (58 x 58), served by the controller stand-in ------------------
+# A rounded square per category with a white sign; coordinates on a 96 x 96 grid.
+app_icon() {
+  local out=../tools/corvisctlsim/scenarios/portal-icons/$1.png colour=$2
+  shift 2
+  mkdir -p "$(dirname "$out")"
+  convert -size 384x384 xc:none -draw "scale 4,4 fill $colour roundrectangle 2,2 94,94 20,20" \
+    -fill none -stroke white -strokewidth 7 "$@" -resize 58x58 -strip "$out"
+}
+app_icon web "$blue" -draw "scale 4,4 circle 48,48 48,22" -draw "scale 4,4 line 22,48 74,48" \
+  -draw "scale 4,4 ellipse 48,48 11,26 0,360"
+app_icon cs "$green" -draw "scale 4,4 $round roundrectangle 20,24 76,62 4,4" \
+  -draw "scale 4,4 $round line 48,62 48,72" -draw "scale 4,4 $round line 34,74 62,74"
+app_icon prot "$red" -draw "scale 4,4 $round path 'M 48,18 L 74,28 L 74,48 C 74,64 62,74 48,80 C 34,74 22,64 22,48 L 22,28 Z'" \
+  -draw "scale 4,4 $round path 'M 36,48 L 45,57 L 61,40'"
+app_icon office "$amber" -draw "scale 4,4 $round roundrectangle 26,18 70,78 4,4" \
+  -draw "scale 4,4 $round line 36,36 60,36" -draw "scale 4,4 $round line 36,48 60,48" \
+  -draw "scale 4,4 $round line 36,60 52,60"
+app_icon dev "$dark" -draw "scale 4,4 $round polyline 36,30 20,48 36,66" \
+  -draw "scale 4,4 $round polyline 60,30 76,48 60,66" -draw "scale 4,4 $round line 53,26 43,70"

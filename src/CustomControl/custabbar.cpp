@@ -7,7 +7,7 @@ CusTabBar::CusTabBar(QWidget* parent) : QTabBar(parent), theme_(QLatin1String(cu
     setObjectName(QStringLiteral("CusTabBar"));
     setDrawBase(false);
     setExpanding(false);
-    setElideMode(Qt::ElideRight);
+    setElideMode(Qt::ElideNone);
     setUsesScrollButtons(true);
     setCursor(Qt::PointingHandCursor);
     applyStyle();
@@ -56,7 +56,11 @@ void CusTabBar::setTabVisible(int index, bool visible)
             QTabBar::setCurrentIndex(next);
         }
     }
-    QTabBar::setTabVisible(index, visible);
+    // Told what it already has, QTabBar drops a pending layout: a bar changed while hidden
+    // would show again with its tabs where they were (new ones at no place at all).
+    if (isTabVisible(index) != visible) {
+        QTabBar::setTabVisible(index, visible);
+    }
     if (visible && !currentWasVisible) {
         QTabBar::setCurrentIndex(index);
     }

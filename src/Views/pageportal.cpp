@@ -100,13 +100,6 @@ void PagePortal::buildLayout()
     column->setSpacing(8);
     column->addWidget(buildHead());
 
-    netmodeLabel_ = new QLabel(this);
-    netmodeLabel_->setObjectName(QStringLiteral("labelNetmode"));
-    netmodeLabel_->setTextFormat(Qt::PlainText);
-    netmodeLabel_->setFixedSize(240, 32);
-    netmodeLabel_->hide();
-    column->addWidget(netmodeLabel_);
-
     hintRow_ = new QWidget(this);
     hintRow_->setObjectName(QStringLiteral("portalHintRow"));
     auto* hintLayout = new QHBoxLayout(hintRow_);
@@ -163,9 +156,23 @@ QWidget* PagePortal::buildHead()
 {
     auto* head = new QWidget(this);
     head->setObjectName(QStringLiteral("portalHead"));
-    auto* row = new QHBoxLayout(head);
+    auto* rows = new QVBoxLayout(head);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(8);
+    // The tabs get a row of their own: with the search box beside them, a few categories
+    // already leave no room for their names.
+    auto* row = new QHBoxLayout();
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(12);
+    rows->addLayout(row);
+
+    netmodeLabel_ = new QLabel(head);
+    netmodeLabel_->setObjectName(QStringLiteral("labelNetmode"));
+    netmodeLabel_->setTextFormat(Qt::PlainText);
+    netmodeLabel_->setFixedSize(240, 32);
+    netmodeLabel_->hide();
+    row->addWidget(netmodeLabel_);
+    row->addStretch(1);
 
     tabBar_ = new CusTabBar(head);
     tabBar_->setObjectName(QStringLiteral("portalTabBar"));
@@ -180,7 +187,7 @@ QWidget* PagePortal::buildHead()
     tabBar_->setTabText(TabAll, PortalRules::tabText(QStringLiteral("全部应用"), 0));
     tabBar_->setTabText(TabCollect, PortalRules::tabText(QStringLiteral("我的收藏"), 0));
     connect(tabBar_, &QTabBar::currentChanged, this, &PagePortal::onBarCurrentChanged);
-    row->addWidget(tabBar_, 1);
+    rows->addWidget(tabBar_);
 
     search_ = new QLineEdit(head);
     search_->setObjectName(QStringLiteral("editPortalSearch"));

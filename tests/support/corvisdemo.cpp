@@ -24,6 +24,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QThread>
 
@@ -193,9 +195,9 @@ public:
     }
 
     // Starts the controller stand-in for the scene and points the configuration at it.
-    bool startController(const QByteArray& scenario = QByteArray())
+    bool startController(const QByteArray& scenario = QByteArray(), const QStringList& extraArgs = QStringList())
     {
-        ctl = std::make_unique<CtlSim>(prefix, scenario);
+        ctl = std::make_unique<CtlSim>(prefix, scenario, extraArgs);
         if (!ctl->isRunning()) {
             std::fprintf(stderr, "corvisdemo: the controller stand-in did not start: %s\n",
                          ctl->startError().toLocal8Bit().constData());
@@ -395,7 +397,22 @@ const Scene kScenes[] = {
      }},
     }},
     {"portal", "the portal filled with applications: cards, list, search, a category, the request mode",
-     {QStringLiteral("demo")}, {}, {
+     {QStringLiteral("demo")},
+     [](SceneSetup& s) {
+         // The applications' icons, at the address the demo's application list names.
+         QJsonObject icons;
+         for (const char* name : {"web", "cs", "prot", "office", "dev"}) {
+             QFile file(QStringLiteral(CORVIS_SOURCE_DIR "/tools/corvisctlsim/scenarios/portal-icons/%1.png").arg(QLatin1String(name)));
+             if (!file.open(QIODevice::ReadOnly)) {
+                 return false;
+             }
+             icons.insert(QStringLiteral("/portal/icons/%1.png").arg(QLatin1String(name)),
+                          QJsonObject{{"headers", QJsonObject{{"Content-Type", "image/png"}}},
+                                      {"bodyBase64", QString::fromLatin1(file.readAll().toBase64())}});
+         }
+         return s.startController(QJsonDocument(QJsonObject{{"controller", icons}}).toJson(QJsonDocument::Compact),
+                                  {QStringLiteral("--https-port"), QStringLiteral("18443")});
+     }, {
     {"portal-card-mode.png", "the portal in card mode after login",
      [](Demo& d) {
          return d.waitWindow(d.pid) && d.typeInto(QStringLiteral("账号"), QStringLiteral("demo")) &&
@@ -417,6 +434,15 @@ const Scene kScenes[] = {
      [](Demo& d) {
          return d.click(QStringLiteral("卡片模式")) && d.typeInto(QStringLiteral("搜索应用"), QStringLiteral("OA")) &&
                 d.waitShown(QStringLiteral("OA 办公系统"));
+     }},
+    {"portal-netmode.png", "the network mode 远程办公, which leaves the web and office applications",
+     [](Demo& d) {
+         // The client service names the current mode in the user's settings; a refresh reads it.
+         return d.typeInto(QStringLiteral("搜索应用"), QStringLiteral(" ")) && d.key(QStringLiteral("BackSpace")) &&
+                d.setup->setIni(QStringLiteral("ini/userinfo.ini"), "netmode", "modecount", QStringLiteral("2")) &&
+                d.setup->setIni(QStringLiteral("ini/userinfo.ini"), "netmode", "curnetmodeid", QStringLiteral("m-remote")) &&
+                d.click(QStringLiteral("刷新")) && d.waitShown(QStringLiteral("当前网络模式：远程办公")) &&
+                d.waitShown(QStringLiteral("全部应用(18)"));
      }},
     {"portal-request-mode.png", "the request list with two applications ticked",
      [](Demo& d) {

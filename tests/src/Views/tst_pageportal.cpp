@@ -1,15 +1,21 @@
 // The portal page driven as a user drives it, against documents in a test prefix and corvissim
 // recording what the page asks of the services: the tabs and their counts after a build and after
 // a network-mode switch, search from the keyboard, opening by Enter in its order, stars,
-// the dynamic authorization (an empty stop list stops everything) and names holding markup.
+// the dynamic authorization (an empty stop list stops everything), names holding markup, and
+// icon downloads from a local HTTPS server that answers badly.
 
 #include "app/common.h"
 #include "comm/clientreq.h"
 #include "src/Views/pageportal.h"
+#include "src/Views/portaliconloader.h"
 #include "src/Views/portalitemmodel.h"
+#include "support/ctlsim.h"
 #include "support/simprocess.h"
 #include "support/testprefix.h"
 
+#include <QBuffer>
+#include <QImage>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
@@ -64,6 +70,65 @@ const QByteArray kAppCat = R"([
 const QByteArray kPolicy = R"({"policy":{"NetModePolicy":[{"NetModeList":[
   {"NetModeID":"m1","NetModeName":"办公网","AppIds":["w1","cs1"]},
   {"NetModeID":"m2","NetModeName":"外网","AppIds":[]}]}]}})";
+
+quint32 crc32(const QByteArray& data)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char byte : data) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+QByteArray pngChunk(const QByteArray& type, const QByteArray& data)
+{
+    QByteArray out;
+    QDataStream stream(&out, QIODevice::WriteOnly);
+    stream << quint32(data.size());
+    out += type + data;
+    QByteArray crc;
+    QDataStream(&crc, QIODevice::WriteOnly) << crc32(type + data);
+    return out + crc;
+}
+
+// A well-formed PNG header declaring `side` x `side` pixels, with almost no pixel data.
+QByteArray pngDeclaring(quint32 side)
+{
+    QByteArray header;
+    QDataStream stream(&header, QIODevice::WriteOnly);
+    stream << side << side << quint8(8) << quint8(6) << quint8(0) << quint8(0) << quint8(0);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + pngChunk("IDAT", QByteArray(16, '\0')) +
+           pngChunk("IEND", QByteArray());
+}
+
+QByteArray smallPng()
+{
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::darkCyan);
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return out;
+}
+
+QByteArray iconScenario()
+{
+    const auto picture = [](const QByteArray& data) {
+        return QJsonObject{{"headers", QJsonObject{{"Content-Type", "image/png"}}}, {"bodyBase64", QString::fromLatin1(data.toBase64())}};
+    };
+    QJsonObject controller{
+        {"/icons/good.png", picture(smallPng())},
+        {"/icons/over.png", picture(QByteArray(PortalIconLoader::kMaxBytes + 1, 'x'))},
+        {"/icons/text.png", QJsonObject{{"headers", QJsonObject{{"Content-Type", "image/png"}}}, {"body", "<html>not a picture</html>"}}},
+        {"/icons/huge.png", picture(pngDeclaring(50000))},
+        {"/icons/stall.png", QJsonObject{{"hang", true}}},
+    };
+    return QJsonDocument(QJsonObject{{"controller", controller}}).toJson(QJsonDocument::Compact);
+}
 
 PagePortal* page()
 {
@@ -121,6 +186,7 @@ private slots:
     void init();
 
     void buildShowsTabsWithCounts();
+    void tabsShowTheirWholeText();
     void markupNamesArePlainText();
     void searchFromTheKeyboard();
     void enterOpensInOrder_data();
@@ -129,12 +195,17 @@ private slots:
     void twoQuickStarsSendOneRequest();
     void dynamicAuthorization();
     void networkModeSwitch();
+    void unusualDocuments_data();
+    void unusualDocuments();
+    void iconBadInput_data();
+    void iconBadInput();
 
 private:
     QList<QJsonObject> sent(const QString& peer, int type) const;
 
     std::unique_ptr<TestPrefix> prefix_;
     std::unique_ptr<SimProcess> sim_;
+    std::unique_ptr<CtlSim> iconServer_;
 };
 
 QList<QJsonObject> TestPagePortal::sent(const QString& peer, int type) const
@@ -157,7 +228,8 @@ void TestPagePortal::initTestCase()
         ipv4 = true;
         ipv6 = false;
     });
-    page()->resize(900, 600);
+    // The size the page has in the main window.
+    page()->resize(790, 600);
     page()->show();
     QVERIFY(QTest::qWaitForWindowExposed(page()));
 }
@@ -193,6 +265,46 @@ void TestPagePortal::buildShowsTabsWithCounts()
     page()->loadResourceData(1);
     QCOMPARE(page()->currentTab(), int(PagePortal::TabFirstCategory + 1));
     QCOMPARE(shownIds(), (QStringList{"cs1", "d1!"}));
+}
+
+void TestPagePortal::tabsShowTheirWholeText()
+{
+    // Every tab in sight, its name and count in full, also after a category is chosen.
+    auto check = [](const char* when) {
+        const QFontMetrics metrics = tabs()->fontMetrics();
+        for (int i = PagePortal::TabAll; i < tabs()->count(); ++i) {
+            const QString text = tabs()->tabText(i).replace(QLatin1String("&&"), QLatin1String("&"));
+            const QRect rect = tabs()->tabRect(i);
+            QVERIFY2(tabs()->isTabVisible(i), qPrintable(QStringLiteral("%1: tab %2 hidden").arg(when, text)));
+            QVERIFY2(tabs()->rect().contains(rect), qPrintable(QStringLiteral("%1: tab %2 out of sight").arg(when, text)));
+            QVERIFY2(rect.width() >= metrics.horizontalAdvance(text),
+                     qPrintable(QStringLiteral("%1: tab %2 cut to %3 px").arg(when, text).arg(rect.width())));
+        }
+    };
+    QCOMPARE(tabs()->count(), int(PagePortal::TabFirstCategory + 3));
+    QTRY_VERIFY(tabs()->isVisible());
+    check("built");
+    if (QTest::currentTestFailed()) {
+        return;
+    }
+    tabs()->setCurrentIndex(PagePortal::TabFirstCategory + 1);
+    QCOMPARE(page()->currentTab(), int(PagePortal::TabFirstCategory + 1));
+    check("category chosen");
+    if (QTest::currentTestFailed()) {
+        return;
+    }
+    page()->loadResourceData(1);
+    check("rebuilt");
+    if (QTest::currentTestFailed()) {
+        return;
+    }
+    // Built while the page is out of sight, as at login, then shown.
+    page()->hide();
+    page()->updatePortal(2);
+    page()->updatePortal(0);
+    page()->show();
+    QVERIFY(QTest::qWaitForWindowExposed(page()));
+    check("built hidden");
 }
 
 void TestPagePortal::markupNamesArePlainText()
@@ -350,6 +462,115 @@ void TestPagePortal::networkModeSwitch()
     page()->updateCurrentNetmode(QStringLiteral("nope"));
     QCOMPARE(page()->currentNetmodeId(), QString());
     QCOMPARE(shownIds(), (QStringList{"w1", "p1", "cs1", "d1!", "m1"}));
+}
+
+void TestPagePortal::unusualDocuments_data()
+{
+    QTest::addColumn<QByteArray>("document");
+    QTest::addColumn<QStringList>("shown");  // the first ids shown, in order
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("touched");  // starred and then stopped
+    QTest::addColumn<int>("touchedRows");
+
+    QByteArray many = "{\"code\":0,\"data\":[";
+    for (int i = 0; i < 50000; ++i) {
+        many += (i > 0 ? "," : "") + app(qPrintable(QStringLiteral("n%1").arg(i)), qPrintable(QStringLiteral("应用%1").arg(i)),
+                                         "https://x.example.com/", i % 2 ? "c1" : "c2", 1, 0, 0, 0, 0);
+    }
+    many += "]}";
+    QTest::newRow("50,000 entries") << many << QStringList{"n0", "n1", "n2"} << 50000 << "n49999" << 1;
+
+    const QByteArray duplicates = "{\"code\":0,\"data\":[" + app("d", "第一个", "https://a.example.com/", "c1", 1, 0, 0, 0, 0) + "," +
+                                  app("e", "其他", "https://b.example.com/", "c1", 1, 0, 0, 0, 0) + "," +
+                                  app("d", "第二个", "https://c.example.com/", "c2", 1, 0, 0, 0, 0) + "]}";
+    QTest::newRow("duplicate ids, each entry shown as read") << duplicates << QStringList{"d", "e", "d"} << 3 << "d" << 2;
+
+    const QByteArray cases = "{\"code\":0,\"data\":[" + app("App", "大写", "https://a.example.com/", "c1", 1, 0, 0, 0, 0) + "," +
+                             app("app", "小写", "https://b.example.com/", "c1", 1, 0, 0, 0, 0) + "," +
+                             app("APP", "全大写", "https://c.example.com/", "c2", 1, 0, 0, 0, 0) + "]}";
+    QTest::newRow("ids differing only in case are different") << cases << QStringList{"App", "app", "APP"} << 3 << "app" << 1;
+}
+
+void TestPagePortal::unusualDocuments()
+{
+    QFETCH(QByteArray, document);
+    QFETCH(QStringList, shown);
+    QFETCH(int, count);
+    QFETCH(QString, touched);
+    QFETCH(int, touchedRows);
+    QVERIFY(prefix_->writeInstallFile(QStringLiteral("ini/appList.json"), document));
+    page()->updatePortal(0);
+    QVERIFY(prefix_->writeInstallFile(QStringLiteral("ini/appList.json"), appList()));
+
+    const QList<st_resource> entries = page()->shownEntries();
+    QCOMPARE(entries.size(), count);
+    QCOMPARE(tabs()->tabText(PagePortal::TabAll), QStringLiteral("全部应用(%1)").arg(count));
+    QStringList first;
+    for (int i = 0; i < shown.size(); ++i) {
+        first.append(entries.at(i).AppID);
+    }
+    QCOMPARE(first, shown);
+
+    // Answers naming the id reach every entry that carries it, and only those.
+    page()->handleCollect(touched, true);
+    page()->handleEnable(false, QStringList{touched});
+    int starred = 0;
+    int stopped = 0;
+    for (const st_resource& entry : page()->shownEntries()) {
+        starred += entry.collect ? 1 : 0;
+        stopped += entry.enable ? 0 : 1;
+        QCOMPARE(entry.collect, entry.AppID == touched);
+    }
+    QCOMPARE(starred, touchedRows);
+    QCOMPARE(stopped, touchedRows);
+    QCOMPARE(tabs()->tabText(PagePortal::TabCollect), QStringLiteral("我的收藏(%1)").arg(touchedRows));
+    page()->handleEnable(true, QStringList());
+}
+
+void TestPagePortal::iconBadInput_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("why");  // empty: the icon is taken
+    QTest::newRow("a small picture") << "/icons/good.png" << QString();
+    QTest::newRow("over 2 MiB") << "/icons/over.png" << "over the limit of 2097152 bytes";
+    QTest::newRow("not a picture") << "/icons/text.png" << "not a picture";
+    QTest::newRow("50,000 x 50,000 pixels declared") << "/icons/huge.png" << "picture of 50000 x 50000 pixels";
+    QTest::newRow("a server that stalls") << "/icons/stall.png" << "no complete icon within";
+}
+
+void TestPagePortal::iconBadInput()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, why);
+    if (!iconServer_) {
+        iconServer_ = std::make_unique<CtlSim>(*prefix_, iconScenario());
+    }
+    CtlSim* server = iconServer_.get();
+    QVERIFY2(server->isRunning(), qPrintable(server->startError()));
+
+    PortalIconLoader loader;
+    loader.setTimeoutMs(1500);
+    QSignalSpy loaded(&loader, &PortalIconLoader::loaded);
+    QSignalSpy failed(&loader, &PortalIconLoader::failed);
+    const QString url = server->httpsUrl(path);
+    // More than may run at once: the rest wait their turn.
+    const int copies = PortalIconLoader::kMaxInFlight + 2;
+    for (int i = 0; i < copies; ++i) {
+        QVERIFY(loader.request(url + QStringLiteral("?n=%1").arg(i)));
+    }
+    QCOMPARE(loader.inFlight(), int(PortalIconLoader::kMaxInFlight));
+    QCOMPARE(loader.queued(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(loaded.size() + failed.size(), copies, 30000);
+    if (why.isEmpty()) {
+        QCOMPARE(failed.size(), 0);
+        QVERIFY(!QImage::fromData(loaded.first().at(1).toByteArray()).isNull());
+        return;
+    }
+    QCOMPARE(loaded.size(), 0);
+    for (const QList<QVariant>& failure : qAsConst(failed)) {
+        QVERIFY2(failure.at(1).toString().contains(why), qPrintable(failure.at(1).toString()));
+    }
+    QCOMPARE(loader.inFlight(), 0);
 }
 
 QTEST_MAIN(TestPagePortal)
