@@ -208,7 +208,7 @@ bool PolicyAnalyzer::readAppList(QList<st_resource>& list)
         } else {
             entry.fillSwitches(resource);
         }
-        LOG(INFO) << "source:" << resource.source << ", aum Ico: " << resource.AppIco;
+        LOG_BATCHED(run.entryLines()) << "source:" << resource.source << ", aum Ico: " << resource.AppIco;
         list.append(resource);
     }
     return run.succeed();
