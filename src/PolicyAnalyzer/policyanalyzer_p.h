@@ -205,6 +205,7 @@ template <class Record, size_t N>
 QList<Record> readRows(const QJsonArray& array, QString Record::*const (&fields)[N], const char* const (&keys)[N])
 {
     QList<Record> rows;
+    rows.reserve(array.size());
     for (const QJsonValue& value : array) {
         const QJsonObject element = value.toObject();
         if (element.isEmpty()) {
