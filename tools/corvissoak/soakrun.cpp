@@ -23,6 +23,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CORVIS_SOAK_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define CORVIS_SOAK_ASAN 1
+#endif
+#ifdef CORVIS_SOAK_ASAN
+#include <sanitizer/allocator_interface.h>
+#endif
+
 namespace {
 
 constexpr ClientReq kKindReq[] = {CReqClientPortalRefresh101, CReqClientPortalRefresh102, CReqClientCollect,
@@ -41,6 +53,8 @@ const char* const kScenario = R"({"corvisclient": {
   "0x9002": {"push": [{"code": "0x0301"}]}
 }})";
 
+constexpr unsigned short kSenderTimeoutSec = 10;
+
 qint64 rssKb()
 {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -53,6 +67,17 @@ qint64 rssKb()
         }
     }
     return -1;
+}
+
+// The bytes the program holds on its heap, without the sanitizer's quarantine and free lists; -1
+// when the sanitizer's allocator is not there to ask.
+qint64 heapKb()
+{
+#ifdef CORVIS_SOAK_ASAN
+    return qint64(__sanitizer_get_current_allocated_bytes() / 1024);
+#else
+    return -1;
+#endif
 }
 
 int threadCount()
@@ -331,6 +356,7 @@ void SoakRun::sample()
     threadsPeak_ = std::max(threadsPeak_, threadCount());
     if (rssAfterMinute_ < 0 && clock_.elapsed() >= 60000) {
         rssAfterMinute_ = rss;
+        heapAfterMinute_ = heapKb();
     }
     if (++samples_ % 60 == 0) {
         int results = 0;
@@ -361,7 +387,10 @@ void SoakRun::sender(int index, int count)
         }
         const QByteArray text = QByteArray::number(i);
         US_Client client;
-        if (client.InitConn(0, 1, path.c_str()) == 1 &&
+        // A sibling service waits for the push server to take the message; under load that can
+        // take longer than the process's short receive time-out, and a message counted as not
+        // taken would then show up delivered.
+        if (client.InitConn(kSenderTimeoutSec, 1, path.c_str()) == 1 &&
             client.PostMessage(0x0204, static_cast<uint16_t>(index), text.constData(), text.size()) == 0) {
             ++pushesSent_[index];
         } else {
@@ -455,6 +484,7 @@ void SoakRun::finish()
     }
     QCoreApplication::processEvents();
     rssEnd_ = rssKb();
+    heapEnd_ = heapKb();
     sampler_.stop();
     server_->stop();
     server_->wait();
@@ -506,6 +536,10 @@ int SoakRun::report()
     std::printf("  memory: %lld kB after the first minute, %lld kB at the end (%+.1f%%), peak %lld kB\n", rssAfterMinute_,
                 rssEnd_, rssAfterMinute_ > 0 ? 100.0 * double(rssEnd_ - rssAfterMinute_) / double(rssAfterMinute_) : 0.0,
                 rssPeak_);
+    if (heapAfterMinute_ > 0) {
+        std::printf("  heap in use: %lld kB after the first minute, %lld kB at the end (%+.1f%%)\n", heapAfterMinute_,
+                    heapEnd_, 100.0 * double(heapEnd_ - heapAfterMinute_) / double(heapAfterMinute_));
+    }
     std::printf("  threads: %d before the first request, at most %d (request pool: at most %d)\n", threadsStart_,
                 threadsPeak_, UiComm::kMaxThreads);
     check(issued_ == options_.requests, "every request issued");

@@ -108,6 +108,8 @@ private:
 
     qint64 rssAfterMinute_ = -1;
     qint64 rssEnd_ = -1;
+    qint64 heapAfterMinute_ = -1;
+    qint64 heapEnd_ = -1;
     qint64 rssPeak_ = 0;
     int threadsPeak_ = 0;
     int threadsStart_ = 0;
