@@ -202,9 +202,10 @@ bool PolicyAnalyzer::parseDynamicStopApp(QStringList& appIds)
     }
     const QJsonObject data = root.value(QLatin1String("data")).toObject();
     const QJsonArray ids = data.value(QLatin1String("forbidAccessAppIds")).toArray();
+    appIds.reserve(ids.size());
     for (int i = 0; i < ids.size(); ++i) {
         appIds.append(ids.at(i).toString());
-        LOG(INFO) << "forbidAccessAppIds[" << i << "]: " << appIds.last();
+        LOG_BATCHED(run.entryLines()) << "forbidAccessAppIds[" << i << "]: " << appIds.last();
     }
     return run.succeed();
 }
