@@ -2,6 +2,7 @@
 
 #include "app/logretention.h"
 #include "corviscommon/localtimezone.h"
+#include "corviscommon/logbatch.h"
 #include "corviscommon/logging.h"
 #include "corviscommon/productpath.h"
 #include "corviscommon/productpaths.h"
@@ -30,6 +31,22 @@ public:
     void send(google::LogSeverity, const char*, const char*, int, const struct ::tm*, const char*,
               size_t length) override
     {
+        count(length);
+    }
+
+    // Lines written past the sinks (corvis::LogBatch) are counted here.
+    static void countWritten(size_t bytes)
+    {
+        if (VolumeSink* sink = current.load()) {
+            sink->count(bytes);
+        }
+    }
+
+    static std::atomic<VolumeSink*> current;
+
+private:
+    void count(size_t length)
+    {
         // A quarter of a file's worth: a rotated file waits for little more logging to be pruned.
         const uint64_t limit = uint64_t{FLAGS_max_log_size} * 1024 * 1024 / 4;
         if (bytes_.fetch_add(length + 64) + length + 64 >= limit) {
@@ -38,10 +55,11 @@ public:
         }
     }
 
-private:
     LogRetention* retention_;
     std::atomic<uint64_t> bytes_{0};
 };
+
+std::atomic<LogManager::VolumeSink*> LogManager::VolumeSink::current{nullptr};
 
 LogManager::LogManager(const char* argv0, QObject* parent) : QObject(parent)
 {
@@ -71,10 +89,16 @@ LogManager::LogManager(const char* argv0, QObject* parent) : QObject(parent)
     retention_ = std::make_unique<LogRetention>(prefixes);
     sink_ = std::make_unique<VolumeSink>(retention_.get());
     google::AddLogSink(sink_.get());
+    // The volume sink only counts bytes, which the batch reports itself: long runs of INFO lines
+    // may go straight to the file.
+    VolumeSink::current.store(sink_.get());
+    corvis::LogBatch::enableDirect(&VolumeSink::countWritten);
 }
 
 LogManager::~LogManager()
 {
+    corvis::LogBatch::disableDirect();
+    VolumeSink::current.store(nullptr);
     google::RemoveLogSink(sink_.get());
     sink_.reset();
     retention_.reset();

@@ -3,7 +3,8 @@
 //    thread; p50 and p99 over N requests, one at a time and 16 in flight; beside it the floor,
 //    the same 64502-byte request and 64500-byte reply over a raw unix socket from one thread;
 //  - push: messages pushed back to back by 4 concurrent senders, each delivered to the GUI thread
-//    in its sender's order; messages per second.
+//    in its sender's order; messages per second, beside a raw accept-and-read loop on the same
+//    socket path with the same senders.
 // Usage: bench_comm [requests (10000)] [pushes (20000)]
 
 #include "app/logmanager.h"
@@ -159,6 +160,7 @@ Percentiles floorRoundTrip(const std::string& path, int count)
     std::vector<char> reply(kReplySize);
     std::vector<int64_t> samples;
     samples.reserve(static_cast<size_t>(count));
+    const int64_t begin = nowNs();
     for (int i = 0; i < count; ++i) {
         const int64_t start = nowNs();
         const int fd = connectTo(path);
@@ -171,7 +173,9 @@ Percentiles floorRoundTrip(const std::string& path, int count)
         ::close(fd);
         samples.push_back(nowNs() - start);
     }
-    return percentiles(samples);
+    Percentiles result = percentiles(samples);
+    result.perSecond = count / ((nowNs() - begin) / 1e9);
+    return result;
 }
 
 // Runs `count` requests through UiComm with at most `inFlight` outstanding.
@@ -216,11 +220,68 @@ Percentiles uiCommRoundTrip(int count, int inFlight)
     return result;
 }
 
+// The push floor: one thread accepts on the push socket and reads each message to its end, while
+// the same senders post the same messages. Messages per second.
+double rawPushRate(int total, int senders)
+{
+    const std::string path = corvis::paths::pushSocket().toLocal8Bit().toStdString();
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, path.c_str(), sizeof(addr.sun_path) - 1);
+    ::unlink(path.c_str());
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0 || ::listen(listener, 128) != 0) {
+        std::perror("bench: raw push socket");
+        std::exit(1);
+    }
+    std::atomic<int> failures{0};
+    const int64_t begin = nowNs();
+    std::thread reader([&]() {
+        char buffer[4096];
+        for (int i = 0; i < total; ++i) {
+            const int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd < 0) {
+                continue;
+            }
+            while (::read(fd, buffer, sizeof buffer) > 0) {
+            }
+            ::close(fd);
+        }
+    });
+    std::vector<std::thread> threads;
+    for (int s = 0; s < senders; ++s) {
+        const int share = total / senders + (s < total % senders ? 1 : 0);
+        threads.emplace_back([&, s, share]() {
+            for (int i = 0; i < share; ++i) {
+                const QByteArray text = QByteArray::number(i);
+                US_Client client;
+                if (client.InitConn(0, 1, path.c_str()) != 1 ||
+                    client.PostMessage(0x0204, static_cast<uint16_t>(s), text.constData(), text.size()) != 0) {
+                    ++failures;
+                }
+            }
+        });
+    }
+    for (auto& t : threads) {
+        t.join();
+    }
+    const int64_t end = nowNs();
+    ::shutdown(listener, SHUT_RDWR);
+    reader.join();
+    ::close(listener);
+    ::unlink(path.c_str());
+    if (failures.load() > 0) {
+        std::fprintf(stderr, "bench: %d raw pushes failed\n", failures.load());
+    }
+    return total / ((end - begin) / 1e9);
+}
+
 void pushThroughput(int total, int senders)
 {
     if (total <= 0) {
         return;
     }
+    const double floorRate = rawPushRate(total, senders);
     UnixServer server(corvis::paths::pushSocket());
     server.start();
     std::vector<int> next(static_cast<size_t>(senders), 0);
@@ -283,6 +344,8 @@ void pushThroughput(int total, int senders)
                 "failed %d, dropped %llu\n",
                 senders, total, seconds, received / seconds, received, outOfOrder, failures.load(),
                 static_cast<unsigned long long>(server.severDeal()->dropped()));
+    std::printf("  floor, raw accept-and-read  %.0f messages/s; rate/floor %.2f\n", floorRate,
+                received / seconds / floorRate);
 }
 
 }  // namespace
@@ -307,11 +370,14 @@ int main(int argc, char** argv)
         const Percentiles serial = uiCommRoundTrip(requests, 1);
         const Percentiles parallel = uiCommRoundTrip(requests, 16);
         std::printf("request round trip over %d requests (microseconds)\n", requests);
-        std::printf("  floor, raw socket, one thread   p50 %8.1f   p99 %8.1f\n", floor.p50, floor.p99);
+        std::printf("  floor, raw socket, one thread   p50 %8.1f   p99 %8.1f   %.0f requests/s\n", floor.p50, floor.p99,
+                    floor.perSecond);
         std::printf("  UiComm, one at a time           p50 %8.1f   p99 %8.1f   p50/floor %.2f   %.0f requests/s\n",
                     serial.p50, serial.p99, serial.p50 / floor.p50, serial.perSecond);
         std::printf("  UiComm, 16 in flight            p50 %8.1f   p99 %8.1f   p50/floor %.2f   %.0f requests/s\n",
                     parallel.p50, parallel.p99, parallel.p50 / floor.p50, parallel.perSecond);
+        std::printf("  one at a time: p99/floor p99 %.2f; 16 in flight: rate/floor rate %.2f\n", serial.p99 / floor.p99,
+                    parallel.perSecond / floor.perSecond);
     }
     pushThroughput(pushes, 4);
     QDir(QString::fromLatin1(templ)).removeRecursively();

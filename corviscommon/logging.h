@@ -8,6 +8,21 @@
 #include <QString>
 #include <ostream>
 
+namespace corvis {
+
+// Whether a record of `severity` reaches the log at all.
+inline bool logOn(int severity) { return severity >= FLAGS_minloglevel; }
+
+}  // namespace corvis
+
+// glog formats a record (clock, time zone, thread id, prefix, every streamed value) before it
+// looks at the severity; checked first, a filtered line costs one comparison and its operands
+// are never evaluated.
+#undef LOG
+#define LOG(severity)                                                             \
+    !corvis::logOn(google::GLOG_##severity) ? static_cast<void>(0)                \
+                                            : google::LogMessageVoidify() & COMPACT_GOOGLE_LOG_##severity.stream()
+
 inline std::ostream& operator<<(std::ostream& out, const QString& text)
 {
     return out << text.toLocal8Bit().constData();

@@ -4,6 +4,7 @@
 // obtaining and parsing the bytes, error lines), value conversions and the documents. Internal to
 // src/PolicyAnalyzer; the readers are spread over policyanalyzer*.cpp by document family.
 
+#include "corviscommon/logbatch.h"
 #include "corviscommon/logging.h"
 #include "corviscommon/productpaths.h"
 #include "src/PolicyAnalyzer/documentfile.h"
@@ -74,6 +75,9 @@ public:
 
     const QJsonDocument& document() const { return document_; }
 
+    // Where the reader's per-entry lines go (LOG_BATCHED); written before its next line.
+    corvis::LogBatch& entryLines() { return entryLines_; }
+
     // The top-level object. A file whose top level is not an object logs the parse code; an empty
     // object logs `emptyCode` (a file reader's default: the parse code). A text reader logs
     // `emptyCode` for both, or nothing when it is 0.
@@ -98,12 +102,14 @@ public:
     // An error line, then the error exit when the reader logs one.
     bool fail(int code, const QString& message = QString())
     {
+        entryLines_.flush();
         logError(code, message);
         return fail();
     }
 
     bool fail()
     {
+        entryLines_.flush();
         if (errorExit_ == ErrorExit::Always || (errorExit_ == ErrorExit::AfterFound && found_)) {
             LOG(ERROR) << "FUNC(" << name_ << ") error exit!";
         }
@@ -112,6 +118,7 @@ public:
 
     bool succeed()
     {
+        entryLines_.flush();
         LOG(INFO) << "FUNC(" << name_ << ") exit";
         return true;
     }
@@ -138,6 +145,7 @@ private:
     int parseCode_ = 0;
     QString parseError_;
     QJsonDocument document_;
+    corvis::LogBatch entryLines_;
 };
 
 // Value conversions. A key whose value has another type than the one expected reads as missing.
@@ -197,6 +205,7 @@ template <class Record, size_t N>
 QList<Record> readRows(const QJsonArray& array, QString Record::*const (&fields)[N], const char* const (&keys)[N])
 {
     QList<Record> rows;
+    rows.reserve(array.size());
     for (const QJsonValue& value : array) {
         const QJsonObject element = value.toObject();
         if (element.isEmpty()) {

@@ -14,6 +14,8 @@ namespace {
 QList<st_secondaryNode> accessCheckItems(const QJsonArray& list, bool softnameFallback, bool logAvItems)
 {
     QList<st_secondaryNode> items;
+    items.reserve(list.size());
+    corvis::LogBatch lines;  // written when the section is read, before the next section's lines
     for (const QJsonValue& value : list) {
         const QJsonObject element = value.toObject();
         if (element.isEmpty()) {
@@ -28,7 +30,7 @@ QList<st_secondaryNode> accessCheckItems(const QJsonArray& list, bool softnameFa
         }
         item.repairGuideUrl = text(element, QLatin1String("repairguideURL"));
         if (logAvItems) {
-            LOG(INFO) << "PRIMARY_NODE_AVCHECK list happen!";
+            LOG_BATCHED(lines) << "PRIMARY_NODE_AVCHECK list happen!";
         }
         items.append(item);
     }
@@ -200,9 +202,10 @@ bool PolicyAnalyzer::parseDynamicStopApp(QStringList& appIds)
     }
     const QJsonObject data = root.value(QLatin1String("data")).toObject();
     const QJsonArray ids = data.value(QLatin1String("forbidAccessAppIds")).toArray();
+    appIds.reserve(ids.size());
     for (int i = 0; i < ids.size(); ++i) {
         appIds.append(ids.at(i).toString());
-        LOG(INFO) << "forbidAccessAppIds[" << i << "]: " << appIds.last();
+        LOG_BATCHED(run.entryLines()) << "forbidAccessAppIds[" << i << "]: " << appIds.last();
     }
     return run.succeed();
 }

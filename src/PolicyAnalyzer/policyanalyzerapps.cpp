@@ -6,6 +6,8 @@
 
 #include <QUrl>
 
+#include <cstring>
+
 using namespace policyreader;
 
 namespace {
@@ -54,6 +56,8 @@ bool isAsciiAlnum(QChar c)
     return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9');
 }
 
+const char kPathPunctuation[] = "-._~!$&'()*+,;=:@";
+
 // The file-name part of a URL, fully decoded, as QUrl::fileName(QUrl::FullyDecoded) gives it.
 // Parsing a QUrl costs more than the rest of an entry; a plain http(s) address with nothing to
 // decode is taken apart here, anything else goes to QUrl.
@@ -90,7 +94,8 @@ QString urlFileName(const QString& url)
         } else if (u == '/') {
             lastSlash = i;
         } else {
-            plain = isAsciiAlnum(c) || QByteArray::fromRawData("-._~!$&'()*+,;=:@", 17).contains(char(u));
+            // The low byte alone is compared, as a byte-array look-up of the character would.
+            plain = isAsciiAlnum(c) || std::memchr(kPathPunctuation, char(u), sizeof kPathPunctuation - 1) != nullptr;
         }
     }
     const int hostEnd = pathStart < 0 ? end : pathStart;
@@ -178,7 +183,9 @@ bool PolicyAnalyzer::readAppList(QList<st_resource>& list)
         return run.fail(RESOURCE_NO_LIST);
     }
     const QString cacheDir = corvis::paths::cacheDir();
-    for (const QJsonValue& value : entries.toArray()) {
+    const QJsonArray array = entries.toArray();
+    list.reserve(array.size());
+    for (const QJsonValue& value : array) {
         if (!value.isObject()) {
             continue;
         }
@@ -208,7 +215,7 @@ bool PolicyAnalyzer::readAppList(QList<st_resource>& list)
         } else {
             entry.fillSwitches(resource);
         }
-        LOG(INFO) << "source:" << resource.source << ", aum Ico: " << resource.AppIco;
+        LOG_BATCHED(run.entryLines()) << "source:" << resource.source << ", aum Ico: " << resource.AppIco;
         list.append(resource);
     }
     return run.succeed();

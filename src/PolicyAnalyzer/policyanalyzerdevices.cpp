@@ -118,7 +118,9 @@ bool readInforms(ReaderRun& run, const DocumentSpec& spec, QList<st_inform>& ite
     static QString st_inform::*const fields[] = {&st_inform::id, &st_inform::title, &st_inform::content,
                                                   &st_inform::time};
     static const char* const keys[] = {"id", "title", "content", "time"};
-    for (const QJsonValue& value : list.toArray()) {
+    const QJsonArray array = list.toArray();
+    items.reserve(array.size());
+    for (const QJsonValue& value : array) {
         const QJsonObject element = value.toObject();
         if (element.isEmpty()) {
             continue;
