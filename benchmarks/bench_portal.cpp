@@ -28,6 +28,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QListView>
+#include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
 #include <QTabBar>
@@ -219,6 +221,34 @@ void tabSwitch(benchmark::State& state)
     reportP95(state, samples);
 }
 BENCHMARK(tabSwitch)->Name("Portal/TabSwitch")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(100);
+
+// The card view scrolled from top to bottom a page at a time, each step painted at once: one
+// frame per step; the slowest frame is the figure that matters.
+void scrollCards(benchmark::State& state)
+{
+    PagePortal* page = shownPage();
+    page->updatePortal(0);
+    auto* tabs = page->findChild<QTabBar*>(QStringLiteral("portalTabBar"));
+    tabs->setCurrentIndex(0);
+    auto* view = page->findChild<QListView*>(QStringLiteral("portalList"));
+    QScrollBar* bar = view->verticalScrollBar();
+    bar->setValue(0);
+    QApplication::processEvents();
+    std::vector<double> samples;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        bar->setValue(bar->value() >= bar->maximum() ? 0 : bar->value() + bar->pageStep());
+        view->viewport()->repaint();
+        const double ms = msSince(timer);
+        state.SetIterationTime(ms / 1000.0);
+        samples.push_back(ms);
+    }
+    state.counters["pages"] = bar->pageStep() > 0 ? double(bar->maximum()) / bar->pageStep() : 0;
+    state.counters["max_ms"] = samples.empty() ? 0 : *std::max_element(samples.begin(), samples.end());
+    reportP95(state, samples);
+}
+BENCHMARK(scrollCards)->Name("Portal/ScrollCards")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(400);
 
 void filterPassFloor(benchmark::State& state)
 {
