@@ -5,6 +5,8 @@
 # grown corpus of each target is minimised (libFuzzer's merge keeps only inputs that add coverage)
 # into BUILD_DIR/fuzz-corpus/<target>, where the next run starts from. Crash reproducers land as
 # BUILD_DIR/fuzz/<target>-crash-*; copy one under fuzz/corpus/ with a telling name by hand.
+# Copy a grown corpus under fuzz/corpus/<target>/ (files named by their SHA-1) to keep it for
+# every later run, the short ones of CI included.
 # The executions per target and in total are printed.
 #   usage: scripts/fuzz-long.sh BUILD_DIR [MINUTES (10)] [JOBS (1)]   (FUZZ_SECONDS=N: N seconds each)
 #   e.g.   scripts/fuzz-long.sh build-asan 10 2
