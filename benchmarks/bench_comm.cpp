@@ -220,6 +220,29 @@ Percentiles uiCommRoundTrip(int count, int inFlight)
     return result;
 }
 
+// Starts `senders` threads that post `total` pushes between them, each numbering its own 0, 1,
+// 2, ...; `failed` is called on the sender's thread for each push not taken.
+template <typename Failed>
+std::vector<std::thread> startPushSenders(const std::string& path, int total, int senders, Failed failed)
+{
+    std::vector<std::thread> threads;
+    for (int s = 0; s < senders; ++s) {
+        // The first total % senders senders send one more, so that exactly `total` go out.
+        const int share = total / senders + (s < total % senders ? 1 : 0);
+        threads.emplace_back([&path, failed, s, share]() {
+            for (int i = 0; i < share; ++i) {
+                const QByteArray text = QByteArray::number(i);
+                US_Client client;
+                if (client.InitConn(0, 1, path.c_str()) != 1 ||
+                    client.PostMessage(0x0204, static_cast<uint16_t>(s), text.constData(), text.size()) != 0) {
+                    failed();
+                }
+            }
+        });
+    }
+    return threads;
+}
+
 // The push floor: one thread accepts on the push socket and reads each message to its end, while
 // the same senders post the same messages. Messages per second.
 double rawPushRate(int total, int senders)
@@ -248,20 +271,7 @@ double rawPushRate(int total, int senders)
             ::close(fd);
         }
     });
-    std::vector<std::thread> threads;
-    for (int s = 0; s < senders; ++s) {
-        const int share = total / senders + (s < total % senders ? 1 : 0);
-        threads.emplace_back([&, s, share]() {
-            for (int i = 0; i < share; ++i) {
-                const QByteArray text = QByteArray::number(i);
-                US_Client client;
-                if (client.InitConn(0, 1, path.c_str()) != 1 ||
-                    client.PostMessage(0x0204, static_cast<uint16_t>(s), text.constData(), text.size()) != 0) {
-                    ++failures;
-                }
-            }
-        });
-    }
+    std::vector<std::thread> threads = startPushSenders(path, total, senders, [&failures]() { ++failures; });
     for (auto& t : threads) {
         t.join();
     }
@@ -313,23 +323,11 @@ void pushThroughput(int total, int senders)
                          finishIfDone();
                      });
     const std::string path = corvis::paths::pushSocket().toLocal8Bit().toStdString();
-    std::vector<std::thread> threads;
     clock.start();
-    for (int s = 0; s < senders; ++s) {
-        // The first total % senders senders send one more, so that exactly `total` go out.
-        const int share = total / senders + (s < total % senders ? 1 : 0);
-        threads.emplace_back([&, s, share]() {
-            for (int i = 0; i < share; ++i) {
-                const QByteArray text = QByteArray::number(i);
-                US_Client client;
-                if (client.InitConn(0, 1, path.c_str()) != 1 ||
-                    client.PostMessage(0x0204, static_cast<uint16_t>(s), text.constData(), text.size()) != 0) {
-                    ++failures;
-                    QMetaObject::invokeMethod(&receiver, finishIfDone, Qt::QueuedConnection);
-                }
-            }
-        });
-    }
+    std::vector<std::thread> threads = startPushSenders(path, total, senders, [&]() {
+        ++failures;
+        QMetaObject::invokeMethod(&receiver, finishIfDone, Qt::QueuedConnection);
+    });
     // Pushes dropped on the way to a GUI thread that fell behind are counted by the push server.
     QTimer dropWatch;
     QObject::connect(&dropWatch, &QTimer::timeout, &receiver, finishIfDone);
