@@ -363,6 +363,12 @@ void QrLoginFlow::onStatus(int previous)
             view.cancelEnabled = false;
             setView(view);
         }
+        // The body is one field per line: a field holding a line break would add fields of its own.
+        if (info_.username.contains(QLatin1Char('\n')) || info_.authcode.contains(QLatin1Char('\n')) ||
+            info_.sessionid.contains(QLatin1Char('\n'))) {
+            LOG(ERROR) << "QR-code login of " << corvis::logSafe(info_.username) << " refused: a field holds a line break";
+            break;
+        }
         LOG(INFO) << "QR-code login of " << corvis::logSafe(info_.username) << " sent";
         send(CReqClientLogin74, loginBody(info_));
         break;
