@@ -11,6 +11,8 @@
 #include "testpaths.h"
 
 #include <QCheckBox>
+#include <QLabel>
+#include <QVBoxLayout>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -22,6 +24,8 @@ class TestLoginPages : public QObject
 private slots:
     void credentialSteps();
     void credentialStates();
+    void credentialTextsFit_data();
+    void credentialTextsFit();
     void resetCheck_data();
     void resetCheck();
     void resetPasswordStyles_data();
@@ -81,6 +85,58 @@ void TestLoginPages::credentialStates()
     QCOMPARE(login.size(), 1);
     page.setThemeColours("#4AB793", "#3A8783");
     QVERIFY(page.loginButton()->styleSheet().contains("#4AB793"));
+}
+
+void TestLoginPages::credentialTextsFit_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("step");
+    QTest::newRow("account") << int(PageLoginAccount) << 1;
+    QTest::newRow("account, code and binding") << int(PageLoginAccount) << 2;
+    QTest::newRow("phone, code and binding") << int(PageLoginPhone) << 2;
+}
+
+void TestLoginPages::credentialTextsFit()
+{
+    QFETCH(int, type);
+    QFETCH(int, step);
+    // The panel the login dialog gives its pages.
+    QWidget panel;
+    panel.setFixedSize(420, 520);
+    auto* layout = new QVBoxLayout(&panel);
+    auto* page = new LoginCredentialPage(PageLoginType(type), &panel);
+    layout->addWidget(page);
+    page->setStep(step);
+    page->setBindVisible(true);
+    page->setTip(QStringLiteral("账号或密码错误，请重新输入"), QStringLiteral("#D8424E"));
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    if (step == 2) {
+        QTRY_VERIFY(page->findChild<QLabel*>(QStringLiteral("labelBindNote"))->isVisible());
+    }
+    // Every text in sight whole: no label narrower than its text, no button below its size.
+    int checked = 0;
+    for (QLabel* label : page->findChildren<QLabel*>()) {
+        if (!label->isVisible() || label->text().isEmpty()) {
+            continue;
+        }
+        const int needed = label->fontMetrics().horizontalAdvance(label->text());
+        QVERIFY2(label->contentsRect().width() >= needed,
+                 qPrintable(QStringLiteral("%1 \"%2\" is %3 px of %4").arg(label->objectName(), label->text())
+                                .arg(label->contentsRect().width()).arg(needed)));
+        ++checked;
+    }
+    for (QAbstractButton* button : page->findChildren<QAbstractButton*>()) {
+        if (!button->isVisible() || button->text().isEmpty()) {
+            continue;
+        }
+        QVERIFY2(button->width() >= button->sizeHint().width() &&
+                     button->width() >= button->fontMetrics().horizontalAdvance(button->text()),
+                 qPrintable(QStringLiteral("%1 is %2 px of %3").arg(button->objectName()).arg(button->width())
+                                .arg(button->sizeHint().width())));
+        ++checked;
+    }
+    QVERIFY(checked >= (step == 2 ? 7 : 4));
 }
 
 void TestLoginPages::resetCheck_data()
