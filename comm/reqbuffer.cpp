@@ -1,17 +1,19 @@
 #include "comm/reqbuffer.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 ReqBuffer::ReqBuffer() : bytes_(kSize, '\0') {}
 
 void ReqBuffer::fill(uint16_t type, const QByteArray& param)
 {
-    std::fill(bytes_.begin(), bytes_.end(), '\0');
     std::memcpy(bytes_.data(), &type, sizeof(type));
     // Copied like a C string: up to the first NUL, at most 64500 bytes.
     const size_t length = ::strnlen(param.constData(), std::min<size_t>(static_cast<size_t>(param.size()), kParamLimit));
     std::memcpy(bytes_.data() + 2, param.constData(), length);
+    // Only the rest is cleared: the parameter's bytes are written over anyway.
+    std::fill(bytes_.begin() + 2 + static_cast<std::ptrdiff_t>(length), bytes_.end(), '\0');
 }
 
 uint16_t ReqBuffer::typeOf(const char* buffer)

@@ -126,7 +126,9 @@ void UnixClient::disposeCorvisclientCommon(ClientReq req, const QString& param)
             LOG(ERROR) << "send msg error!";
             outcome = {CodeCommFailed, QString::fromUtf8(kCommFailed), 0};
         } else {
-            LOG(INFO) << "FUNC(disposeCorvisclientCommon) SendMessage succ! reqType: " << hexCode(req);
+            LOG_BATCHED(lines_) << "FUNC(disposeCorvisclientCommon) SendMessage succ! reqType: " << hexCode(req);
+            // Written before the wait, which may be long.
+            lines_.flush();
             if (!info.reply) {
                 hasResult = false;
             } else {
@@ -135,11 +137,16 @@ void UnixClient::disposeCorvisclientCommon(ClientReq req, const QString& param)
                 if (received < 1) {
                     outcome = {CodeCommFailed, QString::fromUtf8(kCommFailed), 0};
                 } else {
-                    LOG(INFO) << "recv succ! recvLen:" << received;
+                    LOG_BATCHED(lines_) << "recv succ! recvLen:" << received;
                     if (reply.type() == 0) {
+                        lines_.flush();
                         LOG(ERROR) << "recvMsg is empty!";
                         outcome = {CodeEmptyReply, QString::fromUtf8(kEmptyReply), 0};
+                    } else if (reply.status() == CS_RET_SUCCESS) {
+                        // Accepted in every edition: the edition is not looked up.
+                        outcome = {CodeDone, QString::fromLocal8Bit(reply.text()), 0};
                     } else {
+                        lines_.flush();
                         outcome = interpretReply(req, reply.status(), QString::fromLocal8Bit(reply.text()),
                                                  corvis::Edition::current());
                     }
@@ -148,10 +155,11 @@ void UnixClient::disposeCorvisclientCommon(ClientReq req, const QString& param)
         }
     }
     client.CloseConn();
-    LOG(INFO) << "FUNC(disposeCorvisclientCommon) exit.";
+    LOG_BATCHED(lines_) << "FUNC(disposeCorvisclientCommon) exit.";
     if (hasResult) {
         emit finished(outcome.code, outcome.resMsg, outcome.subStatus);
     }
+    lines_.flush();
 }
 
 void UnixClient::sendOnly(ClientReq req, const QString& param, ReqPeer peer, const char* function,
