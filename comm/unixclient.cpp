@@ -120,8 +120,7 @@ void UnixClient::disposeCorvisclientCommon(ClientReq req, const QString& param)
         LOG(ERROR) << "exception request code: " << static_cast<int>(req);
         outcome = {CodeCommFailed, QString::fromUtf8(kCommFailed), 0};
     } else {
-        ReqBuffer request;
-        request.fill(info.wireType, param.toLocal8Bit());
+        ReqBuffer request(info.wireType, param.toLocal8Bit());
         if (client.SendMessage(request.data(), request.size()) != 0) {
             LOG(ERROR) << "send msg error!";
             outcome = {CodeCommFailed, QString::fromUtf8(kCommFailed), 0};
@@ -132,7 +131,7 @@ void UnixClient::disposeCorvisclientCommon(ClientReq req, const QString& param)
             if (!info.reply) {
                 hasResult = false;
             } else {
-                ReplyBuffer reply;
+                ReplyBuffer reply{ReplyBuffer::Unset()};
                 const int received = client.RecvMessage(reply.data(), reply.size());
                 if (received < 1) {
                     outcome = {CodeCommFailed, QString::fromUtf8(kCommFailed), 0};
@@ -179,8 +178,7 @@ void UnixClient::sendOnly(ClientReq req, const QString& param, ReqPeer peer, con
         emit finished(CodeCommFailed, QString::fromUtf8(kCommFailed), 0);
         return;
     }
-    ReqBuffer request;
-    request.fill(info.wireType, param.toLocal8Bit());
+    ReqBuffer request(info.wireType, param.toLocal8Bit());
     const int sent = client.SendMessage(request.data(), request.size());
     client.CloseConn();
     if (sent != 0) {
