@@ -1,8 +1,10 @@
 // The cost of one log line as the workbench writes it (glog to the files LogManager sets up,
 // flushed per line) beside its floor: the same bytes through fprintf + fflush to a file in the
-// same directory. Also what a line costs when its severity is filtered out.
+// same directory. Also what a line costs when its severity is filtered out, and written on its own
+// straight to the file.
 
 #include "benchmarks/benchmarkmain.h"
+#include "corviscommon/logbatch.h"
 #include "corviscommon/logging.h"
 #include "corviscommon/productpaths.h"
 
@@ -34,6 +36,15 @@ void BM_logInfoLineFiltered(benchmark::State& state)
     FLAGS_minloglevel = saved;
 }
 
+// The same line written on its own straight to the INFO file, as the request and push lines are.
+void BM_logInfoLineDirect(benchmark::State& state)
+{
+    for (auto _ : state) {
+        corvis::LogBatch line;
+        LOG_BATCHED(line) << "source:" << kSource << ", aum Ico: " << kIcon;
+    }
+}
+
 // The floor: a line of the same length and shape, formatted and flushed by the C library.
 void BM_logInfoLine_floor(benchmark::State& state)
 {
@@ -57,6 +68,7 @@ void BM_logInfoLine_floor(benchmark::State& state)
 
 BENCHMARK(BM_logInfoLine);
 BENCHMARK(BM_logInfoLineFiltered);
+BENCHMARK(BM_logInfoLineDirect);
 BENCHMARK(BM_logInfoLine_floor);
 
 int main(int argc, char** argv) { return runBenchmarksInOwnPrefix(argc, argv); }

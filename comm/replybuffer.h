@@ -3,7 +3,7 @@
 #include <QByteArray>
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 // The client service's reply: 64500 bytes; bytes 0-1 reply type (0: no reply), bytes 2-3 status,
 // both in host order; from byte 4 the NUL-terminated text.
@@ -14,9 +14,13 @@ public:
     static constexpr int kTextLimit = kSize - 4;
 
     ReplyBuffer();
+    // For a reply about to be received whole: the bytes are not cleared first, and are read only
+    // once the whole buffer has been received.
+    struct Unset {};
+    explicit ReplyBuffer(Unset);
 
-    char* data() { return bytes_.data(); }
-    const char* data() const { return bytes_.data(); }
+    char* data() { return bytes_.get(); }
+    const char* data() const { return bytes_.get(); }
     int size() const { return kSize; }
 
     uint16_t type() const;
@@ -28,5 +32,5 @@ public:
     void fill(uint16_t type, uint16_t status, const QByteArray& text);
 
 private:
-    std::vector<char> bytes_;
+    std::unique_ptr<char[]> bytes_;
 };

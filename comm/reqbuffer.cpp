@@ -3,15 +3,23 @@
 #include <algorithm>
 #include <cstring>
 
-ReqBuffer::ReqBuffer() : bytes_(kSize, '\0') {}
+ReqBuffer::ReqBuffer() : bytes_(new char[kSize]())
+{
+}
+
+ReqBuffer::ReqBuffer(uint16_t type, const QByteArray& param) : bytes_(new char[kSize])
+{
+    fill(type, param);
+}
 
 void ReqBuffer::fill(uint16_t type, const QByteArray& param)
 {
-    std::fill(bytes_.begin(), bytes_.end(), '\0');
-    std::memcpy(bytes_.data(), &type, sizeof(type));
+    std::memcpy(bytes_.get(), &type, sizeof(type));
     // Copied like a C string: up to the first NUL, at most 64500 bytes.
     const size_t length = ::strnlen(param.constData(), std::min<size_t>(static_cast<size_t>(param.size()), kParamLimit));
-    std::memcpy(bytes_.data() + 2, param.constData(), length);
+    std::memcpy(bytes_.get() + 2, param.constData(), length);
+    // Only the rest is cleared: the parameter's bytes are written over anyway.
+    std::memset(bytes_.get() + 2 + length, 0, kSize - 2 - length);
 }
 
 uint16_t ReqBuffer::typeOf(const char* buffer)

@@ -3,7 +3,7 @@
 #include <QByteArray>
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 // The request buffer sent to a service: 64502 bytes, zero-filled; bytes 0-1 the message type in
 // host order, from byte 2 the parameter text, cut to 64500 bytes and NUL-padded.
@@ -14,10 +14,12 @@ public:
     static constexpr int kParamLimit = 64500;
 
     ReqBuffer();
+    // Made and filled at once: the buffer is written once.
+    ReqBuffer(uint16_t type, const QByteArray& param);
     void fill(uint16_t type, const QByteArray& param);
 
-    char* data() { return bytes_.data(); }
-    const char* data() const { return bytes_.data(); }
+    char* data() { return bytes_.get(); }
+    const char* data() const { return bytes_.get(); }
     int size() const { return kSize; }
 
     // Reads a received request back (the service's side).
@@ -26,5 +28,5 @@ public:
     static QByteArray paramOf(const char* buffer);
 
 private:
-    std::vector<char> bytes_;
+    std::unique_ptr<char[]> bytes_;
 };

@@ -1,5 +1,6 @@
 #include "comm/requestpool.h"
 
+#include <algorithm>
 #include <chrono>
 #include <pthread.h>
 #include <system_error>
@@ -40,6 +41,8 @@ bool RequestPool::submit(Job job)
     queue_.push_back(std::move(job));
     // A new thread only when the idle ones are all spoken for.
     if (static_cast<int>(queue_.size()) <= idle_ || threads_ >= maxThreads_) {
+        // Woken after the lock is let go, so that the worker does not wake only to wait for it.
+        lock.unlock();
         workReady_.notify_one();
         return true;
     }
@@ -64,13 +67,15 @@ bool RequestPool::submit(Job job)
 
 void RequestPool::work()
 {
+    // A thread that gets work again soon keeps its name: renaming costs a system call each way.
+    constexpr auto kIdleNameDelay = std::chrono::milliseconds(20);
+    enum class Name { Inherited, Running, Idle } name = Name::Inherited;
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         if (queue_.empty()) {
             if (stopping_) {
                 break;
             }
-            nameThread("UnixClientIdle");
             ++idle_;
             // The idle time-out may be changed while it waits: it is read again at every wake-up.
             const auto since = std::chrono::steady_clock::now();
@@ -81,8 +86,18 @@ void RequestPool::work()
                     break;
                 }
                 const auto end = since + std::chrono::milliseconds(idleTimeoutMs_);
-                if (std::chrono::steady_clock::now() >= end) {
+                const auto now = std::chrono::steady_clock::now();
+                if (now >= end) {
                     break;
+                }
+                if (name != Name::Idle) {
+                    const auto renameAt = std::min(end, since + kIdleNameDelay);
+                    if (now < renameAt) {
+                        workReady_.wait_until(lock, renameAt);
+                        continue;
+                    }
+                    nameThread("UnixClientIdle");
+                    name = Name::Idle;
                 }
                 workReady_.wait_until(lock, end);
             }
@@ -98,7 +113,10 @@ void RequestPool::work()
         Job job = std::move(queue_.front());
         queue_.pop_front();
         lock.unlock();
-        nameThread("UnixClient");
+        if (name != Name::Running) {
+            nameThread("UnixClient");
+            name = Name::Running;
+        }
         job();
         job = nullptr;
         lock.lock();

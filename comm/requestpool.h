@@ -8,7 +8,8 @@
 // A bounded set of worker threads with a queue, for the exchanges with the local services: at
 // most maxThreads() run at once, the others wait in order. Threads are started when work arrives
 // and no worker is idle, and end after a while without work. Running threads are named
-// "UnixClient", idle ones "UnixClientIdle".
+// "UnixClient", idle ones "UnixClientIdle" (once idle for a moment: a thread that gets work again
+// at once is not renamed twice).
 class RequestPool
 {
 public:

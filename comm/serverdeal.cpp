@@ -1,6 +1,7 @@
 #include "comm/serverdeal.h"
 
 #include "corviscommon/edition.h"
+#include "corviscommon/logbatch.h"
 #include "corviscommon/logging.h"
 #include "corviscommon/logthrottle.h"
 
@@ -10,10 +11,7 @@
 #include <cstring>
 #include <vector>
 
-ServerDeal::ServerDeal(QObject* parent) : QObject(parent)
-{
-    connect(this, &ServerDeal::delivered, this, &ServerDeal::onDelivered, Qt::QueuedConnection);
-}
+ServerDeal::ServerDeal(QObject* parent) : QObject(parent) {}
 
 void ServerDeal::setMaxPending(int messages)
 {
@@ -46,17 +44,82 @@ bool ServerDeal::admit(uint16_t cmd, const QString& text, qint64* bytes)
     return true;
 }
 
-void ServerDeal::sent(qint64 bytes)
+void ServerDeal::deliver(uint16_t cmd, const QString& text, Message message)
 {
-    if (bytes > 0) {
-        emit delivered(bytes, QPrivateSignal());
+    qint64 bytes = 0;
+    if (!admit(cmd, text, &bytes)) {
+        return;
+    }
+    if (bytes == 0) {
+        emitMessage(message);
+        return;
+    }
+    message.bytes = bytes;
+    bool post = false;
+    {
+        std::lock_guard<std::mutex> lock(queueMutex_);
+        queue_.push_back(std::move(message));
+        // One call hands over everything that arrives until it runs.
+        post = !drainPosted_;
+        drainPosted_ = true;
+    }
+    if (post) {
+        QMetaObject::invokeMethod(this, &ServerDeal::drain, Qt::QueuedConnection);
     }
 }
 
-void ServerDeal::onDelivered(qint64 bytes)
+void ServerDeal::drain()
 {
-    --pending_;
-    pendingBytes_ -= bytes;
+    // Only what waits now: what arrives meanwhile has its own call, so that a steady stream of
+    // pushes never keeps the event loop from everything else.
+    size_t left = 0;
+    {
+        std::lock_guard<std::mutex> lock(queueMutex_);
+        drainPosted_ = false;
+        left = queue_.size();
+    }
+    for (; left > 0; --left) {
+        Message message;
+        bool post = false;
+        {
+            std::lock_guard<std::mutex> lock(queueMutex_);
+            if (queue_.empty()) {
+                return;
+            }
+            message = std::move(queue_.front());
+            queue_.pop_front();
+            // A receiver may run an event loop of its own (a dialog): the rest then goes on from
+            // there, in order, as it would message by message.
+            if (!queue_.empty() && !drainPosted_) {
+                drainPosted_ = true;
+                post = true;
+            }
+        }
+        if (post) {
+            QMetaObject::invokeMethod(this, &ServerDeal::drain, Qt::QueuedConnection);
+        }
+        emitMessage(message);
+        --pending_;
+        pendingBytes_ -= message.bytes;
+    }
+}
+
+void ServerDeal::emitMessage(const Message& message)
+{
+    switch (message.kind) {
+    case Message::Server:
+        emit sendServerMsg(message.req, message.text, message.arg);
+        break;
+    case Message::WindowStatus:
+        _changeWindowStatus(message.req);
+        break;
+    case Message::OpenWindow:
+        _openWindow(message.req);
+        break;
+    case Message::SandboxReady:
+        emit sendSandboxReady(message.text);
+        break;
+    }
 }
 
 int ServerDeal::Process(us_post_t* post)
@@ -87,8 +150,8 @@ int ServerDeal::Process(us_post_t* post)
         PostDeal::CloseConnection();
         return -1;
     }
-    // One byte more than a message for the text's terminator.
-    std::vector<char> working(kWorkingSize + 1, '\0');
+    // One byte more than the message for the text's terminator.
+    std::vector<char> working(static_cast<size_t>(total) + 1);
     std::memcpy(working.data(), post->msg, static_cast<size_t>(total));
     _parseProtocol(working.data() + 8, static_cast<int>(bodyLength));
     PostDeal::CloseConnection();
@@ -110,53 +173,52 @@ void ServerDeal::_parseProtocol(char* body, int length)
         std::memcpy(&arg, body + 2, sizeof(arg));
         text = QString::fromUtf8(body + 4, static_cast<int>(::strnlen(body + 4, static_cast<size_t>(length - 4))));
     }
-    LOG(INFO) << QStringLiteral("FUNC(_parseProtocol) current cmd: %1").arg(hexCode(cmd));
+    {
+        // Straight to the file when the log manager allows it: the same line, fewer calls.
+        corvis::LogBatch line;
+        LOG_BATCHED(line) << "FUNC(_parseProtocol) current cmd: " << hexCode(cmd);
+    }
 
-    // Every signal goes through the bound on the way to the GUI thread.
-    const auto deliver = [&](auto emitIt) {
-        qint64 bytes = 0;
-        if (admit(cmd, text, &bytes)) {
-            emitIt();
-            sent(bytes);
-        }
-    };
+    // Every message goes through the bound on the way to the GUI thread.
+    const auto status = [&](ServerReq req) { deliver(cmd, text, {Message::WindowStatus, req, QString(), 0, 0}); };
+    const auto server = [&](ServerReq req, int withArg) { deliver(cmd, text, {Message::Server, req, text, withArg, 0}); };
     switch (cmd) {
     case InUpline:
-        deliver([&] { _changeWindowStatus(SReqUpline); });
+        status(SReqUpline);
         return;
     case InDownline:
-        deliver([&] { _changeWindowStatus(SReqDownline); });
+        status(SReqDownline);
         return;
     case InShowWindow:
-        deliver([&] { _changeWindowStatus(SReqShowWindow); });
+        status(SReqShowWindow);
         return;
     case InCloseWindow:
-        deliver([&] { _changeWindowStatus(SReqCloseWindow); });
+        status(SReqCloseWindow);
         return;
     case InOpenWindow:
-        deliver([&] { _openWindow(SReqOpenWindow); });
+        deliver(cmd, text, {Message::OpenWindow, SReqOpenWindow, QString(), 0, 0});
         return;
     case InSandboxReadyVesk: {
         if (corvis::Edition::current().isVesk()) {
-            deliver([&] { emit sendSandboxReady(text); });
+            deliver(cmd, text, {Message::SandboxReady, ServerReq(), text, 0, 0});
         }
         return;
     }
     case InSandboxReady:
-        deliver([&] { emit sendSandboxReady(text); });
+        deliver(cmd, text, {Message::SandboxReady, ServerReq(), text, 0, 0});
         return;
     // These carry no argument.
     case InSandboxUpdate:
-        deliver([&] { emit sendServerMsg(SReqSandboxUpdate, text, 0); });
+        server(SReqSandboxUpdate, 0);
         return;
     case InOpenAppApprove:
-        deliver([&] { emit sendServerMsg(SReqOpenAppApprove, text, 0); });
+        server(SReqOpenAppApprove, 0);
         return;
     case InOpenPortal:
-        deliver([&] { emit sendServerMsg(SReqOpenPortal, text, 0); });
+        server(SReqOpenPortal, 0);
         return;
     case InOpenSandboxApprove:
-        deliver([&] { emit sendServerMsg(SReqOpenSandboxApprove, text, 0); });
+        server(SReqOpenSandboxApprove, 0);
         return;
     default:
         break;
@@ -181,7 +243,7 @@ void ServerDeal::_parseProtocol(char* body, int length)
     };
     for (const auto& entry : withArgument) {
         if (entry.code == cmd) {
-            deliver([&] { emit sendServerMsg(entry.req, text, arg); });
+            server(entry.req, arg);
             return;
         }
     }

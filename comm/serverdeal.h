@@ -8,10 +8,12 @@
 #include <QString>
 
 #include <atomic>
+#include <deque>
+#include <mutex>
 
 // Decodes the messages pushed to the workbench's socket and emits them. Process() runs on the
-// push server's thread; the receivers live in the GUI thread, so every signal is queued and
-// handled there in arrival order.
+// push server's thread; the receivers live in the GUI thread: the messages wait in one queue and
+// are emitted there in arrival order, those that arrived together in one pass of the event loop.
 //
 // The way to the GUI thread is bounded: while kMaxPending messages (or kMaxPendingBytes of text)
 // wait there unhandled, a further message is dropped with a WARNING (at most one line a second,
@@ -45,22 +47,36 @@ signals:
     void sendWindowStatusChanged(ServerReq req);
     void sendOpenWindow(ServerReq req);
     void sendSandboxReady(const QString& text);
-    // Follows every message emitted off the GUI thread; its queued slot runs after the message's
-    // receivers and counts it as handled.
-    void delivered(qint64 bytes, QPrivateSignal);
 
 private:
+    // One decoded message on its way to the GUI thread.
+    struct Message {
+        enum Kind { Server, WindowStatus, OpenWindow, SandboxReady } kind = Server;
+        ServerReq req = ServerReq();
+        QString text;
+        int arg = 0;
+        qint64 bytes = 0;
+    };
+
     void _changeWindowStatus(ServerReq req);
     void _openWindow(ServerReq req);
+    // Emits it now on the GUI thread, or queues it there when there is room for a message of
+    // `text` (else drops it).
+    void deliver(uint16_t cmd, const QString& text, Message message);
     // Whether a message of `cmd` with `text` may go to the GUI thread now; counts it when so.
     bool admit(uint16_t cmd, const QString& text, qint64* bytes);
-    void sent(qint64 bytes);
-    void onDelivered(qint64 bytes);
+    void emitMessage(const Message& message);
+    // On the GUI thread: emits what waits, in order.
+    void drain();
 
     std::atomic<int> pending_{0};
     std::atomic<qint64> pendingBytes_{0};
     std::atomic<quint64> dropped_{0};
     std::atomic<int> maxPending_{kMaxPending};
+    std::mutex queueMutex_;
+    std::deque<Message> queue_;
+    // A drain() is posted and has not started yet.
+    bool drainPosted_ = false;
     // Warnings a flood may repeat: one line a second, with the count.
     corvis::LogThrottle droppedLog_;
     corvis::LogThrottle unknownLog_;

@@ -3,6 +3,7 @@
 #include "comm/requestpool.h"
 #include "comm/serverreq.h"
 #include "comm/unixclient.h"
+#include "corviscommon/logbatch.h"
 #include "corviscommon/logging.h"
 #include "corviscommon/secretmask.h"
 
@@ -32,10 +33,15 @@ RequestPool& UiComm::pool()
 
 void UiComm::apiCorvisclientCommon(ClientReq req, const QString& param, bool withSubStatus)
 {
-    if (clientReqInfo(req).quiet) {
-        LOG(INFO) << QStringLiteral("FUNC(apiCorvisclientCommon) reqType: %1").arg(hexCode(req));
-    } else {
-        LOG(INFO) << QStringLiteral("FUNC(apiCorvisclientCommon) reqType: %1, param: %2").arg(hexCode(req), requestBodyForLog(req, param));
+    {
+        // Written straight to the file when the log manager allows it: the same line, fewer calls.
+        corvis::LogBatch line;
+        if (clientReqInfo(req).quiet) {
+            LOG_BATCHED(line) << "FUNC(apiCorvisclientCommon) reqType: " << hexCode(req);
+        } else {
+            LOG_BATCHED(line) << "FUNC(apiCorvisclientCommon) reqType: " << hexCode(req)
+                              << ", param: " << requestBodyForLog(req, param);
+        }
     }
     start(req, peerSocketPath(ReqPeer::Corvisclient), &UnixClient::disposeCorvisclientCommon, param,
           withSubStatus ? ResultLog::WithSubStatus : ResultLog::Plain);
@@ -70,15 +76,18 @@ void UiComm::apiCorviswebCommon(ClientReq req, const QString& param, bool flag)
 void UiComm::start(ClientReq req, const QString& path, Dispose dispose, const QString& param, ResultLog log)
 {
     // Runs on the worker thread; the signal reaches the GUI thread's receivers queued.
-    const auto report = [this, req, log](int code, const QString& resMsg, int subStatus) {
+    // `lines` holds the exchange's last lines: this one joins them, and they are written before
+    // the result leaves, so that the file shows them before anything its receivers log.
+    const auto report = [this, req, log](int code, const QString& resMsg, int subStatus, corvis::LogBatch& lines) {
         QString extra;
         if (log == ResultLog::WithSubStatus) {
-            LOG(INFO) << QStringLiteral("UnixClient code: %1, resMsg: %2, subStatus: %3")
-                             .arg(QString::number(code), corvis::logSafe(resMsg), QString::number(subStatus));
             extra = QString::number(subStatus);
+            LOG_BATCHED(lines) << "UnixClient code: " << code << ", resMsg: " << corvis::logSafe(resMsg)
+                               << ", subStatus: " << extra;
         } else {
-            LOG(INFO) << QStringLiteral("UnixClient code: %1, resMsg: %2").arg(QString::number(code), corvis::logSafe(resMsg));
+            LOG_BATCHED(lines) << "UnixClient code: " << code << ", resMsg: " << corvis::logSafe(resMsg);
         }
+        lines.flush();
         if (code == UnixClient::CodeDone) {
             emit sendCommMsg(req, resMsg, extra, false);
         } else if (code == UnixClient::CodeNoSocket) {
@@ -90,7 +99,12 @@ void UiComm::start(ClientReq req, const QString& path, Dispose dispose, const QS
     // One worker object and one connection per exchange, made and destroyed on the worker thread.
     const bool queued = pool_->submit([path, dispose, req, param, report]() {
         UnixClient worker(path);
-        QObject::connect(&worker, &UnixClient::finished, &worker, report, Qt::DirectConnection);
+        QObject::connect(
+            &worker, &UnixClient::finished, &worker,
+            [&worker, report](int code, const QString& resMsg, int subStatus) {
+                report(code, resMsg, subStatus, worker.logLines());
+            },
+            Qt::DirectConnection);
         (worker.*dispose)(req, param);
     });
     if (!queued) {
@@ -98,7 +112,11 @@ void UiComm::start(ClientReq req, const QString& path, Dispose dispose, const QS
         // Like every result, after the call has returned.
         if (clientReqInfo(req).peer != ReqPeer::Corvisclient || clientReqInfo(req).reply) {
             QMetaObject::invokeMethod(
-                this, [report]() { report(UnixClient::CodeCommFailed, QStringLiteral("后台通信失败"), 0); },
+                this,
+                [report]() {
+                    corvis::LogBatch lines;
+                    report(UnixClient::CodeCommFailed, QStringLiteral("后台通信失败"), 0, lines);
+                },
                 Qt::QueuedConnection);
         }
     }

@@ -120,26 +120,32 @@ void UnixClient::disposeCorvisclientCommon(ClientReq req, const QString& param)
         LOG(ERROR) << "exception request code: " << static_cast<int>(req);
         outcome = {CodeCommFailed, QString::fromUtf8(kCommFailed), 0};
     } else {
-        ReqBuffer request;
-        request.fill(info.wireType, param.toLocal8Bit());
+        ReqBuffer request(info.wireType, param.toLocal8Bit());
         if (client.SendMessage(request.data(), request.size()) != 0) {
             LOG(ERROR) << "send msg error!";
             outcome = {CodeCommFailed, QString::fromUtf8(kCommFailed), 0};
         } else {
-            LOG(INFO) << "FUNC(disposeCorvisclientCommon) SendMessage succ! reqType: " << hexCode(req);
+            LOG_BATCHED(lines_) << "FUNC(disposeCorvisclientCommon) SendMessage succ! reqType: " << hexCode(req);
+            // Written before the wait, which may be long.
+            lines_.flush();
             if (!info.reply) {
                 hasResult = false;
             } else {
-                ReplyBuffer reply;
+                ReplyBuffer reply{ReplyBuffer::Unset()};
                 const int received = client.RecvMessage(reply.data(), reply.size());
                 if (received < 1) {
                     outcome = {CodeCommFailed, QString::fromUtf8(kCommFailed), 0};
                 } else {
-                    LOG(INFO) << "recv succ! recvLen:" << received;
+                    LOG_BATCHED(lines_) << "recv succ! recvLen:" << received;
                     if (reply.type() == 0) {
+                        lines_.flush();
                         LOG(ERROR) << "recvMsg is empty!";
                         outcome = {CodeEmptyReply, QString::fromUtf8(kEmptyReply), 0};
+                    } else if (reply.status() == CS_RET_SUCCESS) {
+                        // Accepted in every edition: the edition is not looked up.
+                        outcome = {CodeDone, QString::fromLocal8Bit(reply.text()), 0};
                     } else {
+                        lines_.flush();
                         outcome = interpretReply(req, reply.status(), QString::fromLocal8Bit(reply.text()),
                                                  corvis::Edition::current());
                     }
@@ -148,10 +154,11 @@ void UnixClient::disposeCorvisclientCommon(ClientReq req, const QString& param)
         }
     }
     client.CloseConn();
-    LOG(INFO) << "FUNC(disposeCorvisclientCommon) exit.";
+    LOG_BATCHED(lines_) << "FUNC(disposeCorvisclientCommon) exit.";
     if (hasResult) {
         emit finished(outcome.code, outcome.resMsg, outcome.subStatus);
     }
+    lines_.flush();
 }
 
 void UnixClient::sendOnly(ClientReq req, const QString& param, ReqPeer peer, const char* function,
@@ -171,8 +178,7 @@ void UnixClient::sendOnly(ClientReq req, const QString& param, ReqPeer peer, con
         emit finished(CodeCommFailed, QString::fromUtf8(kCommFailed), 0);
         return;
     }
-    ReqBuffer request;
-    request.fill(info.wireType, param.toLocal8Bit());
+    ReqBuffer request(info.wireType, param.toLocal8Bit());
     const int sent = client.SendMessage(request.data(), request.size());
     client.CloseConn();
     if (sent != 0) {

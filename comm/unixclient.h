@@ -2,6 +2,7 @@
 
 #include "comm/clientreq.h"
 #include "corviscommon/edition.h"
+#include "corviscommon/logbatch.h"
 
 #include <QObject>
 #include <QString>
@@ -25,6 +26,11 @@ public:
     explicit UnixClient(const QString& path, QObject* parent = nullptr);
 
     QString path() const { return path_; }
+
+    // The INFO lines of the exchange's straight path, held and written together where no wait
+    // comes between them (before the wait for the reply, before any other line, and at the end).
+    // A receiver of finished() may add its own line and write them before it passes the result on.
+    corvis::LogBatch& logLines() { return lines_; }
 
     // Whether something accepts connections on the worker's path (the probe is closed again).
     bool _serverIsNormal();
@@ -56,4 +62,5 @@ private:
     void sendOnly(ClientReq req, const QString& param, ReqPeer peer, const char* function, const char* peerLabel);
 
     QString path_;
+    corvis::LogBatch lines_;
 };

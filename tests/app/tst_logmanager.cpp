@@ -3,11 +3,14 @@
 
 #include "app/logmanager.h"
 #include "app/logretention.h"
+#include "comm/clientreq.h"
 #include "comm/serverdeal.h"
+#include "comm/uicomm.h"
 #include "comm/unixserver.h"
 #include "corviscommon/logging.h"
 #include "corviscommon/productpath.h"
 #include "platform/corvismsg/us_client.h"
+#include "support/rawpeer.h"
 #include "support/testprefix.h"
 
 #include <QSet>
@@ -16,6 +19,7 @@
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -48,6 +52,8 @@ private slots:
     void cleanupTestCase();
     void filesAreTheUsers();
     void pruneKeepsTheNewest();
+    void requestLinesBeforeResult_data();
+    void requestLinesBeforeResult();
     void boundedUnderPushFlood();
 
 private:
@@ -103,6 +109,70 @@ void TestLogManager::pruneKeepsTheNewest()
                                 QStringLiteral("corvisbench.info.20240105-120000.105"),
                                 QStringLiteral("corvisbench.warning.20240101-120000.1"), QStringLiteral("unrelated.txt")}));
     QCOMPARE(LogRetention::prune(prefix, 3), 0);
+}
+
+void TestLogManager::requestLinesBeforeResult_data()
+{
+    QTest::addColumn<bool>("withSubStatus");
+    QTest::addColumn<QString>("resultLine");
+    QTest::newRow("plain") << false << "UnixClient code: 0, resMsg: title";
+    QTest::newRow("sub-status") << true << "UnixClient code: 0, resMsg: title, subStatus: 0";
+}
+
+void TestLogManager::requestLinesBeforeResult()
+{
+    // The lines of one exchange as glog writes them (prefix, thread id), each once and in order,
+    // are in the INFO file when the result reaches the GUI thread.
+    QFETCH(bool, withSubStatus);
+    QFETCH(QString, resultLine);
+    RawServicePeer peer(peerSocketPath(ReqPeer::Corvisclient), [](const RawServicePeer::Request& request) {
+        RawServicePeer::Reply reply;
+        reply.type = request.type;
+        reply.text = "title";
+        return reply;
+    });
+    QVERIFY(peer.isListening());
+    LOG(INFO) << "before the request";
+    const QFileInfoList files = logFiles(QStringLiteral("info"));
+    QVERIFY(!files.isEmpty());
+    const QString file = files.first().absoluteFilePath();
+    const qint64 start = QFileInfo(file).size();
+    QByteArray seen;
+    bool received = false;
+    QMetaObject::Connection connection = connect(UiComm::instance(), &UiComm::sendCommMsg, this, [&]() {
+        QFile info(file);
+        if (info.open(QIODevice::ReadOnly) && info.seek(start)) {
+            seen = info.readAll();
+        }
+        received = true;
+    });
+    UiComm::instance()->apiCorvisclientCommon(CReqClientQuerySystemTitle, QStringLiteral("{}"), withSubStatus);
+    QTRY_VERIFY_WITH_TIMEOUT(received, 20000);
+    disconnect(connection);
+
+    const QStringList expected = {
+        QStringLiteral("FUNC(apiCorvisclientCommon) reqType: 0x4b, param: {}"),
+        QStringLiteral("FUNC(disposeCorvisclientCommon) SendMessage succ! reqType: 0x4b"),
+        QStringLiteral("recv succ! recvLen:64500"),
+        QStringLiteral("FUNC(disposeCorvisclientCommon) exit."),
+        resultLine,
+    };
+    const QRegularExpression line(QStringLiteral(R"(^I\d{8} \d\d:\d\d:\d\d\.\d{6} +(\d+) [a-z]+\.cpp:\d+\] (.*)$)"));
+    QStringList texts;
+    QStringList threads;
+    for (const QString& written : QString::fromUtf8(seen).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch match = line.match(written);
+        QVERIFY2(match.hasMatch(), qPrintable(written));
+        texts.append(match.captured(2));
+        threads.append(match.captured(1));
+    }
+    QCOMPARE(texts, expected);
+    // The request's line is this thread's, the exchange's are the worker's.
+    QCOMPARE(threads.first().toLongLong(), static_cast<qlonglong>(::gettid()));
+    for (int i = 1; i < threads.size(); ++i) {
+        QVERIFY(threads.at(i) != threads.first());
+        QCOMPARE(threads.at(i), threads.at(1));
+    }
 }
 
 void TestLogManager::boundedUnderPushFlood()

@@ -64,6 +64,7 @@ private slots:
     void pushedByCorvissim();
     void stopEndsThread();
     void queueToGuiBounded();
+    void receiverWithItsOwnEventLoop();
     void refusedFloodLogsLittle();
 
 private:
@@ -250,6 +251,41 @@ void TestUnixServer::queueToGuiBounded()
     QCOMPARE(rawSend(socketPath(), rawPushMessage(0x0300, 0, QByteArray())), 0);
     QTRY_COMPARE(recorder_->lines.size(), 51);
     QCOMPARE(recorder_->lines.last(), QStringLiteral("window 0"));
+}
+
+void TestUnixServer::receiverWithItsOwnEventLoop()
+{
+    // The first message's receiver runs an event loop of its own (as a dialog does) until the
+    // others have reached it: they still arrive, each once and in order, while it waits.
+    ServerDeal* deal = server_->severDeal();
+    QStringList inner;
+    bool nested = false;
+    QEventLoop dialog;
+    connect(deal, &ServerDeal::sendServerMsg, &dialog, [&](ServerReq, const QString& text, int) {
+        if (nested) {
+            inner.append(text);
+            if (inner.size() == 99) {
+                dialog.quit();
+            }
+            return;
+        }
+        if (text == QLatin1String("0")) {
+            nested = true;
+            QTimer::singleShot(60000, &dialog, &QEventLoop::quit);
+            dialog.exec();
+            nested = false;
+        }
+    });
+    // All are queued before the first is handled: they wait together.
+    for (int i = 0; i < 100; ++i) {
+        QCOMPARE(rawSend(socketPath(), rawPushMessage(0x0204, 0, QByteArray::number(i))), 0);
+    }
+    QTRY_COMPARE(recorder_->lines.size(), 100);
+    QCOMPARE(inner.size(), 99);
+    for (int i = 0; i < 100; ++i) {
+        QCOMPARE(recorder_->lines.at(i), QStringLiteral("server 44 0 [%1]").arg(i));
+    }
+    QTRY_COMPARE(deal->pending(), 0);
 }
 
 void TestUnixServer::refusedFloodLogsLittle()
