@@ -1,7 +1,10 @@
 // Start-up and memory of the real corvisbench against a minimal Qt Widgets window (minimalwindow),
 // both started the same way on the same Xvfb (with trayer as the tray) while corvissim serves.
 //
-//   build/bin/bench_startup [RUNS]         (default 10 runs of each, after one warm-up run)
+//   build/bin/bench_startup [RUNS] [OTHER_CORVISBENCH]
+//
+// RUNS: runs of each program after one warm-up run (default 10). OTHER_CORVISBENCH: another build
+// of the workbench measured in the same runs (to set a change against what it replaces).
 //
 // Start-up: from the start of the process to the map of its first top-level window of at least
 // 100x100 (seen as a MapNotify on the root window, the same watcher for both programs).
@@ -18,6 +21,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -168,9 +172,21 @@ double median(std::vector<double> values)
     return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+// CPU time of every thread of `pid` so far (ms): less moved by other load than the wall time.
+double cpuMs(qint64 pid)
+{
+    double ns = 0;
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    for (const QString& tid : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        ns += readFile(tasks + QLatin1Char('/') + tid + QStringLiteral("/schedstat")).split(' ').value(0).toDouble();
+    }
+    return ns / 1e6;
+}
+
 struct Run {
     bool ok = false;
     double ms = 0;
+    double cpu = 0;
     Memory memory;
 };
 
@@ -209,6 +225,7 @@ Run launchOnce(MapWatcher& watcher, const QString& program, const QProcessEnviro
     process.start(program, QStringList());
     if (process.waitForStarted(10000) && watcher.waitForMap(process.processId(), 30000)) {
         run.ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+        run.cpu = cpuMs(process.processId());
         run.memory = settledMemory(process.processId());
         run.ok = true;
     }
@@ -316,6 +333,7 @@ int main(int argc, char* argv[])
     const int runs = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 10;
     const QString minimal = QStringLiteral(CORVIS_BIN_DIR "/minimalwindow");
     const QString workbench = QStringLiteral(CORVIS_BIN_DIR "/corvisbench");
+    const QString other = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
 
     XSession x;
     if (!x.isValid()) {
@@ -337,7 +355,7 @@ int main(int argc, char* argv[])
         return 1;
     }
     const QProcessEnvironment env = programEnvironment(prefix.root(), x.display());
-    std::vector<double> minMs, minRss, minPss, benchMs, benchRss, benchPss;
+    std::vector<double> minMs, minCpu, minRss, minPss, benchMs, benchCpu, benchRss, benchPss, otherMs, otherCpu, otherRss;
     for (int i = -1; i < runs; ++i) {
         const Run a = launchOnce(watcher, minimal, env);
         const Run b = launchOnce(watcher, workbench, env);
@@ -345,12 +363,25 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "bench_startup: run %d: no window (minimal %d, corvisbench %d)\n", i, a.ok, b.ok);
             return 1;
         }
-        std::printf("run %2d  minimal %7.1f ms %6.1f MiB RSS %6.1f MiB PSS   corvisbench %7.1f ms %6.1f MiB RSS %6.1f MiB PSS%s\n",
-                    i, a.ms, a.memory.rssMiB, a.memory.pssMiB, b.ms, b.memory.rssMiB, b.memory.pssMiB,
+        std::printf("run %2d  minimal %7.1f ms (cpu %6.1f) %6.1f MiB RSS %6.1f MiB PSS   corvisbench %7.1f ms (cpu %6.1f) %6.1f "
+                    "MiB RSS %6.1f MiB PSS%s\n",
+                    i, a.ms, a.cpu, a.memory.rssMiB, a.memory.pssMiB, b.ms, b.cpu, b.memory.rssMiB, b.memory.pssMiB,
                     i < 0 ? "  (warm-up)" : "");
+        if (!other.isEmpty()) {
+            const Run c = launchOnce(watcher, other, env);
+            std::printf("        other   %7.1f ms (cpu %6.1f) %6.1f MiB RSS %6.1f MiB PSS%s\n", c.ms, c.cpu, c.memory.rssMiB,
+                        c.memory.pssMiB, c.ok ? "" : "  (no window)");
+            if (i >= 0 && c.ok) {
+                otherMs.push_back(c.ms);
+                otherCpu.push_back(c.cpu);
+                otherRss.push_back(c.memory.rssMiB);
+            }
+        }
         std::fflush(stdout);
         if (i >= 0) {
             minMs.push_back(a.ms);
+            minCpu.push_back(a.cpu);
+            benchCpu.push_back(b.cpu);
             minRss.push_back(a.memory.rssMiB);
             minPss.push_back(a.memory.pssMiB);
             benchMs.push_back(b.ms);
@@ -363,10 +394,17 @@ int main(int argc, char* argv[])
     std::printf("\nmedians over %d runs\n", runs);
     std::printf("  start-up  minimal %7.1f ms   corvisbench %7.1f ms   ratio %.2f  (target <= 1.5)\n", median(minMs),
                 median(benchMs), median(benchMs) / median(minMs));
+    std::printf("  CPU       minimal %7.1f ms   corvisbench %7.1f ms   ratio %.2f  (all threads, to the window)\n",
+                median(minCpu), median(benchCpu), median(benchCpu) / median(minCpu));
     std::printf("  RSS       minimal %7.1f MiB  corvisbench %7.1f MiB  ratio %.2f  (target <= 1.3)\n", floorRss,
                 median(benchRss), median(benchRss) / floorRss);
     std::printf("  PSS       minimal %7.1f MiB  corvisbench %7.1f MiB  ratio %.2f  (target <= 1.3)\n", median(minPss),
                 median(benchPss), median(benchPss) / median(minPss));
+    if (!otherMs.empty()) {
+        std::printf("  other     start-up %7.1f ms ratio %.2f   CPU %7.1f ms ratio %.2f   RSS %7.1f MiB ratio %.2f\n",
+                    median(otherMs), median(otherMs) / median(minMs), median(otherCpu), median(otherCpu) / median(minCpu),
+                    median(otherRss), median(otherRss) / floorRss);
+    }
     std::fflush(stdout);
 
     // Login with 10,000 applications.
