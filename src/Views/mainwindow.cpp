@@ -156,12 +156,10 @@ void MainWindow::init()
     qRegisterMetaType<ClientReq>("ClientReq");
     qRegisterMetaType<stQuerySandboxApproveRecordsRsp>("stQuerySandboxApproveRecordsRsp");
 
+    // The sandbox, dynamic-authorization and version pages and the access-check dialog send
+    // nothing until they are used: they are built then, which keeps start-up light.
     portal_ = PagePortal::instance();
-    sandbox_ = new PageSandbox(workStack_);
     deviceInfo_ = new PageDeviceInfo(workStack_);
-    dynamicAuth_ = new PageDynamicAuth(workStack_);
-    versionCheck_ = new PageVersionCheck(workStack_);
-    accessCheck_ = new DialogAccessCheckResult(this);
     addLeftItems();
 
     connect(UiComm::instance(), &UiComm::sendCommMsg, this, &MainWindow::onCommMsg);
@@ -188,17 +186,15 @@ void MainWindow::addLeftItems()
         case MainLeftPortal:
             page = portal_;
             break;
-        case MainLeftSandbox:
-            page = sandbox_;
-            break;
         case MainLeftDeviceInfo:
             page = deviceInfo_;
             break;
+        case MainLeftSandbox:
         case MainLeftDynamicAuth:
-            page = dynamicAuth_;
-            break;
         case MainLeftVersionCheck:
-            page = versionCheck_;
+            // A slot held until the page is built.
+            page = new QWidget(workStack_);
+            page->setObjectName(QStringLiteral("pagePending%1").arg(item.index));
             break;
         }
         viewLeft_->addItem(item.label, QIcon(item.icon));
@@ -228,15 +224,17 @@ void MainWindow::connectPages()
                     page == LoginAction::Dialog::ImproveUserInfo ? PageDialogImproveUserInfo : PageDialogModifyPwd,
                     cs_ret_status(status), req);
             });
-    // The access check's outcome at login, and what the login dialog does with its two answers.
-    connect(login_, &ClientLoginDialog::sendShowAccessCheckResult, accessCheck_, [this](const st_accessCheckResult& result) {
-        accessCheck_->updateData(result);
-        accessCheck_->showCentred();
+    // The access check's outcome at login (the dialog's answers are connected as it is built).
+    connect(login_, &ClientLoginDialog::sendShowAccessCheckResult, this, [this](const st_accessCheckResult& result) {
+        DialogAccessCheckResult* dialog = dialogAccessCheckResult();
+        dialog->updateData(result);
+        dialog->showCentred();
     });
-    connect(login_, &ClientLoginDialog::sendAccessCheckDone, accessCheck_, &DialogAccessCheckResult::dismiss);
-    connect(accessCheck_, &DialogAccessCheckResult::sendCheckStart, login_, &ClientLoginDialog::onCheckStart);
-    connect(accessCheck_, &DialogAccessCheckResult::sendCloseAccessCheckResult, login_,
-            &ClientLoginDialog::onCloseAccessCheckResult);
+    connect(login_, &ClientLoginDialog::sendAccessCheckDone, this, [this] {
+        if (accessCheck_ != nullptr) {
+            accessCheck_->dismiss();
+        }
+    });
     connect(login_, &ClientLoginDialog::sendShowImproveUserInfo, this,
             [](const QVector<st_ImproveUserInfoElements>& elements, const QString& tip) {
                 DialogCommon::instance()->showWindow(elements);
@@ -262,6 +260,64 @@ void MainWindow::connectPages()
     connect(viewTop_, &ViewTop::sendMinimize, this, &MainWindow::showMinimized);
     connect(viewTop_, &ViewTop::sendClose, this, &MainWindow::hideWindow);
     connect(viewTop_, &ViewTop::sendApplyFor, this, &MainWindow::onApplyFor);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pages built on first use
+
+PageSandbox* MainWindow::pageSandbox()
+{
+    if (sandbox_ == nullptr) {
+        sandbox_ = new PageSandbox(workStack_);
+        placeWorkPage(MainLeftSandbox, sandbox_);
+    }
+    return sandbox_;
+}
+
+PageDynamicAuth* MainWindow::pageDynamicAuth()
+{
+    if (dynamicAuth_ == nullptr) {
+        dynamicAuth_ = new PageDynamicAuth(workStack_);
+        placeWorkPage(MainLeftDynamicAuth, dynamicAuth_);
+    }
+    return dynamicAuth_;
+}
+
+PageVersionCheck* MainWindow::pageVersionCheck()
+{
+    if (versionCheck_ == nullptr) {
+        versionCheck_ = new PageVersionCheck(workStack_);
+        placeWorkPage(MainLeftVersionCheck, versionCheck_);
+    }
+    return versionCheck_;
+}
+
+DialogAccessCheckResult* MainWindow::dialogAccessCheckResult()
+{
+    if (accessCheck_ == nullptr) {
+        accessCheck_ = new DialogAccessCheckResult(this);
+        connect(accessCheck_, &DialogAccessCheckResult::sendCheckStart, login_, &ClientLoginDialog::onCheckStart);
+        connect(accessCheck_, &DialogAccessCheckResult::sendCloseAccessCheckResult, login_,
+                &ClientLoginDialog::onCloseAccessCheckResult);
+    }
+    return accessCheck_;
+}
+
+void MainWindow::placeWorkPage(MainLeftItemIndex index, QWidget* page)
+{
+    const int position = leftPosition(index);
+    if (position < 0) {
+        page->hide();
+        return;
+    }
+    QWidget* pending = workStack_->widget(position);
+    const bool current = workStack_->currentIndex() == position;
+    workStack_->insertWidget(position, page);
+    workStack_->removeWidget(pending);
+    pending->deleteLater();
+    if (current) {
+        workStack_->setCurrentIndex(position);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -369,6 +425,20 @@ void MainWindow::showMainWorkPage(MainLeftItemIndex index)
 
 void MainWindow::onLeftBtnChanged(int position)
 {
+    switch (leftOrder_.value(position, MainLeftPortal)) {
+    case MainLeftSandbox:
+        pageSandbox();
+        break;
+    case MainLeftDynamicAuth:
+        pageDynamicAuth();
+        break;
+    case MainLeftVersionCheck:
+        pageVersionCheck();
+        break;
+    case MainLeftPortal:
+    case MainLeftDeviceInfo:
+        break;
+    }
     workStack_->setCurrentIndex(position);
 }
 

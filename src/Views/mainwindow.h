@@ -91,11 +91,12 @@ public:
 
     ViewLeft* viewLeft() const { return viewLeft_; }
     ViewTop* viewTop() const { return viewTop_; }
-    PageSandbox* pageSandbox() const { return sandbox_; }
     PageDeviceInfo* pageDeviceInfo() const { return deviceInfo_; }
-    PageDynamicAuth* pageDynamicAuth() const { return dynamicAuth_; }
-    PageVersionCheck* pageVersionCheck() const { return versionCheck_; }
-    DialogAccessCheckResult* dialogAccessCheckResult() const { return accessCheck_; }
+    // Built on first show or on the first result routed to them, whichever comes first.
+    PageSandbox* pageSandbox();
+    PageDynamicAuth* pageDynamicAuth();
+    PageVersionCheck* pageVersionCheck();
+    DialogAccessCheckResult* dialogAccessCheckResult();
 
 public slots:
     // 0 minimises, 1 hides.
@@ -145,6 +146,8 @@ private:
     void onOpenApprove(ServerReq req);
     void showTrayMessage(const QString& text);
     void querySystemTitle();
+    // Puts a page built later in the work-area slot kept for it (hidden when its edition has none).
+    void placeWorkPage(MainLeftItemIndex index, QWidget* page);
     DialogCommon* activeDialogCommon() const;
 
     QStackedWidget* stack_ = nullptr;

@@ -59,7 +59,9 @@ void MainWindow::updateLoginState(ServerReq req)
         stack_->setCurrentIndex(PageMainLogin);
     }
     portal_->exitClear();
-    sandbox_->exitClear();
+    if (sandbox_ != nullptr) {
+        sandbox_->exitClear();
+    }
     hideSidebar(MainLeftSandbox);
     // The next login reports its own sandbox and runs its own portal refresh.
     sandboxReady_ = false;

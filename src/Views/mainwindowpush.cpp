@@ -17,8 +17,8 @@ void MainWindow::onServerMsg(ServerReq req, const QString& text, int arg)
         portal_->updateCurrentNetmode(text);
         break;
     case SReqSandboxUpdate:
-        sandbox_->updateSandbox(text, sandboxReady_);
-        if (sandbox_->count() > 0) {
+        pageSandbox()->updateSandbox(text, sandboxReady_);
+        if (pageSandbox()->count() > 0) {
             showSidebar(MainLeftSandbox);
         } else {
             hideSidebar(MainLeftSandbox);
@@ -65,11 +65,11 @@ void MainWindow::onServerMsg(ServerReq req, const QString& text, int arg)
         break;
     case SReqUpdateResult80:
         showTrayMessage(text);
-        versionCheck_->changeCheckVersionBtnStatus(true);
+        pageVersionCheck()->changeCheckVersionBtnStatus(true);
         break;
     case SReqUpdateResult81:
         showTrayMessage(text);
-        versionCheck_->changeBackVersionBtnStatus(true);
+        pageVersionCheck()->changeBackVersionBtnStatus(true);
         break;
     case SReqDiskSpaceLack:
         login_->showDiskSpaceLack();
@@ -142,7 +142,7 @@ void MainWindow::onDynamicAuth(int status)
         portal_->handleEnable(true, QStringList());
         return;
     }
-    dynamicAuth_->updateData();
+    pageDynamicAuth()->updateData();
     showSidebar(MainLeftDynamicAuth);
     PolicyAnalyzer* analyzer = PolicyAnalyzer::instance();
     switch (status) {
@@ -221,5 +221,5 @@ void MainWindow::onSandboxReady(const QString& id)
         return;
     }
     sandboxReady_ = true;
-    sandbox_->handleSandboxReady(id);
+    pageSandbox()->handleSandboxReady(id);
 }

@@ -54,9 +54,9 @@ void MainWindow::onCommMsg(ClientReq req, QString resMsg, QString extra, bool fa
         // The tray shows the text to the user: never the internal marker of a missing service.
         showTrayMessage(resMsg == kConnectError ? kRestartMessage : resMsg);
         if (req == CReqUpdate39) {
-            versionCheck_->changeCheckVersionBtnStatus(true);
+            pageVersionCheck()->changeCheckVersionBtnStatus(true);
         } else {
-            versionCheck_->changeBackVersionBtnStatus(true);
+            pageVersionCheck()->changeBackVersionBtnStatus(true);
             login_->changeBackVersionBtnStatus(true);
         }
         return;

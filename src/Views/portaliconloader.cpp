@@ -18,9 +18,9 @@ constexpr qint64 kReadBuffer = 64 * 1024;
 
 }  // namespace
 
-PortalIconLoader::PortalIconLoader(QObject* parent) : QObject(parent), manager_(new QNetworkAccessManager(this))
-{
-}
+// The network manager is made with the first download: making one starts Qt's network
+// configuration thread, a cost for start-up that a portal without icons never needs.
+PortalIconLoader::PortalIconLoader(QObject* parent) : QObject(parent) {}
 
 PortalIconLoader::~PortalIconLoader()
 {
@@ -58,6 +58,9 @@ void PortalIconLoader::startNext()
         QNetworkRequest request{QUrl(url)};
         applyDownloadSsl(request);
         request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+        if (manager_ == nullptr) {
+            manager_ = new QNetworkAccessManager(this);
+        }
         QNetworkReply* reply = manager_->get(request);
         reply->setReadBufferSize(kReadBuffer);
         running_.insert(reply, Download{url, QByteArray(), QString()});

@@ -216,8 +216,23 @@ void TestMainWindow::construction()
     QCOMPARE(left->visibleItems(), (QList<int>{0, 2, 4}));
     auto* workStack = window_->findChild<QStackedWidget*>(QStringLiteral("workStack"));
     QCOMPARE(workStack->widget(0), static_cast<QWidget*>(PagePortal::instance()));
-    QCOMPARE(workStack->widget(1), static_cast<QWidget*>(window_->pageSandbox()));
-    QCOMPARE(workStack->widget(4), static_cast<QWidget*>(window_->pageVersionCheck()));
+    QCOMPARE(workStack->widget(2), static_cast<QWidget*>(window_->pageDeviceInfo()));
+    // The sandbox, dynamic-authorization and version pages are built on first use, in the slot
+    // their item keeps: by a routed result, or by showing them.
+    QCOMPARE(workStack->count(), 5);
+    QVERIFY(workStack->findChild<PageSandbox*>() == nullptr);
+    QVERIFY(workStack->findChild<PageVersionCheck*>() == nullptr);
+    PageSandbox* sandbox = window_->pageSandbox();
+    QCOMPARE(workStack->widget(1), static_cast<QWidget*>(sandbox));
+    window_->showMainWorkPage(MainLeftVersionCheck);
+    PageVersionCheck* version = workStack->findChild<PageVersionCheck*>();
+    QVERIFY(version != nullptr);
+    QCOMPARE(window_->pageVersionCheck(), version);
+    QCOMPARE(workStack->widget(4), static_cast<QWidget*>(version));
+    QCOMPARE(window_->currentWorkPage(), static_cast<QWidget*>(version));
+    QCOMPARE(workStack->count(), 5);
+    window_->showMainWorkPage(MainLeftPortal);
+    QCOMPARE(window_->currentWorkPage(), static_cast<QWidget*>(PagePortal::instance()));
 }
 
 void TestMainWindow::leftItems_data()
