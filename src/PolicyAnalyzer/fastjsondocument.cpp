@@ -1,0 +1,95 @@
+#include "src/PolicyAnalyzer/fastjsondocument.h"
+
+#include <atomic>
+#include <cmath>
+
+namespace {
+
+std::atomic<bool> g_disabled{false};
+
+// An escaped UTF-16 surrogate ("\uD800".."\uDFFF"). Qt keeps a lone one as it is, RapidJSON
+// refuses a lone high one and encodes a lone low one as bytes that are not UTF-8.
+bool hasSurrogateEscape(const char* data, size_t size)
+{
+    const char* end = data + size;
+    for (const char* at = data; (at = static_cast<const char*>(std::memchr(at, '\\', size_t(end - at)))) != nullptr;) {
+        if (end - at >= 4 && at[1] == 'u' && (at[2] == 'd' || at[2] == 'D')) {
+            const char c = at[3];
+            if ((c >= '8' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')) {
+                return true;
+            }
+        }
+        if (end - at <= 2) {
+            break;
+        }
+        at += 2;  // the escaped character cannot start another escape
+    }
+    return false;
+}
+
+// Builds the document from the reader's events, refusing what Qt would read otherwise.
+class Builder
+{
+public:
+    explicit Builder(rapidjson::Document& document) : document_(document) {}
+
+    bool Null() { return document_.Null(); }
+    bool Bool(bool b) { return document_.Bool(b); }
+    bool Int(int i) { return document_.Int(i); }
+    bool Uint(unsigned u) { return document_.Uint(u); }
+    bool Int64(int64_t i) { return document_.Int64(i); }
+    bool Uint64(uint64_t u) { return document_.Uint64(u); }
+    // Qt refuses a number that underflows to 0 or overflows; an exact 0 written with a fraction or
+    // an exponent is rare enough to leave to Qt as well.
+    bool Double(double d) { return d != 0.0 && std::isfinite(d) && document_.Double(d); }
+    bool RawNumber(const char* text, rapidjson::SizeType length, bool copy) { return document_.RawNumber(text, length, copy); }
+    bool String(const char* text, rapidjson::SizeType length, bool copy) { return document_.String(text, length, copy); }
+    bool Key(const char* text, rapidjson::SizeType length, bool copy) { return document_.Key(text, length, copy); }
+    bool StartObject() { return ++depth_ <= FastJsonDocument::kMaxDepth && document_.StartObject(); }
+    bool EndObject(rapidjson::SizeType members)
+    {
+        --depth_;
+        return document_.EndObject(members);
+    }
+    bool StartArray() { return ++depth_ <= FastJsonDocument::kMaxDepth && document_.StartArray(); }
+    bool EndArray(rapidjson::SizeType elements)
+    {
+        --depth_;
+        return document_.EndArray(elements);
+    }
+
+private:
+    rapidjson::Document& document_;
+    int depth_ = 0;
+};
+
+}  // namespace
+
+bool FastJsonDocument::parse(const QByteArray& bytes)
+{
+    const char* data = bytes.constData();
+    const size_t size = size_t(bytes.size());
+    // The stream below ends at the first NUL; Qt reads on and refuses what follows.
+    if (g_disabled.load(std::memory_order_relaxed) || std::memchr(data, '\0', size) != nullptr ||
+        hasSurrogateEscape(data, size)) {
+        return false;
+    }
+    bool parsed = false;
+    // Iterative: a deep document cannot exhaust the stack. Full precision: numbers as strtod reads them.
+    auto generate = [data, &parsed](rapidjson::Document& document) {
+        Builder builder(document);
+        rapidjson::StringStream stream(data);
+        rapidjson::Reader reader;
+        parsed = !reader
+                      .Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseValidateEncodingFlag |
+                             rapidjson::kParseFullPrecisionFlag>(stream, builder)
+                      .IsError();
+        return parsed;
+    };
+    document_.Populate(generate);
+    return parsed && (document_.IsObject() || document_.IsArray());
+}
+
+void FastJsonDocument::setDisabled(bool on) { g_disabled.store(on, std::memory_order_relaxed); }
+
+bool FastJsonDocument::disabled() { return g_disabled.load(std::memory_order_relaxed); }
