@@ -1,6 +1,7 @@
 #include "src/PolicyAnalyzer/fastjsondocument.h"
 
 #include <atomic>
+#include <cstdint>
 #include <cmath>
 
 namespace {
@@ -25,6 +26,56 @@ bool hasSurrogateEscape(const char* data, size_t size)
         at += 2;  // the escaped character cannot start another escape
     }
     return false;
+}
+
+// Whether `data` is UTF-8 as Qt and RapidJSON accept it: no overlong forms, no surrogates, nothing
+// above U+10FFFF. Checked once over the whole text, runs of ASCII eight bytes at a time; outside
+// strings any byte above 0x7F is an error for both parsers anyway.
+bool isValidUtf8(const unsigned char* data, size_t size)
+{
+    const unsigned char* at = data;
+    const unsigned char* const end = data + size;
+    while (at < end) {
+        if (end - at >= 8) {
+            uint64_t word;
+            std::memcpy(&word, at, sizeof word);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                at += 8;
+                continue;
+            }
+        }
+        const unsigned char c = *at;
+        if (c < 0x80) {
+            ++at;
+            continue;
+        }
+        int follow;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            follow = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            follow = 2;
+            low = c == 0xE0 ? 0xA0 : 0x80;
+            high = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            follow = 3;
+            low = c == 0xF0 ? 0x90 : 0x80;
+            high = c == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (end - at <= follow || at[1] < low || at[1] > high) {
+            return false;
+        }
+        for (int i = 2; i <= follow; ++i) {
+            if (at[i] < 0x80 || at[i] > 0xBF) {
+                return false;
+            }
+        }
+        at += follow + 1;
+    }
+    return true;
 }
 
 // Builds the document from the reader's events, refusing what Qt would read otherwise.
@@ -71,18 +122,18 @@ bool FastJsonDocument::parse(const QByteArray& bytes)
     const size_t size = size_t(bytes.size());
     // The stream below ends at the first NUL; Qt reads on and refuses what follows.
     if (g_disabled.load(std::memory_order_relaxed) || std::memchr(data, '\0', size) != nullptr ||
-        hasSurrogateEscape(data, size)) {
+        hasSurrogateEscape(data, size) || !isValidUtf8(reinterpret_cast<const unsigned char*>(data), size)) {
         return false;
     }
     bool parsed = false;
-    // Iterative: a deep document cannot exhaust the stack. Full precision: numbers as strtod reads them.
+    // Iterative: a deep document cannot exhaust the stack. Full precision: numbers as strtod reads
+    // them. The encoding was checked above.
     auto generate = [data, &parsed](rapidjson::Document& document) {
         Builder builder(document);
         rapidjson::StringStream stream(data);
         rapidjson::Reader reader;
         parsed = !reader
-                      .Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseValidateEncodingFlag |
-                             rapidjson::kParseFullPrecisionFlag>(stream, builder)
+                      .Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseFullPrecisionFlag>(stream, builder)
                       .IsError();
         return parsed;
     };

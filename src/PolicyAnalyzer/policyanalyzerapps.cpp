@@ -198,19 +198,21 @@ bool readApplications(ReaderRun& run, const Value& root, bool vesk, QList<st_res
         if (missing != 0) {
             return run.fail(missing);
         }
-        st_resource resource;
+        // Filled in place: a copy costs as much as the filling.
+        list.append(st_resource());
+        st_resource& resource = list.last();
         entry.fill(cacheDir, resource);
         if (vesk) {
             resource.isCreateIconInSandbox = entry.decimal(KeyIsCreateIconInSandbox) != 0;
             resource.source = entry.text(KeySource);
             if (!resource.isCreateIconInSandbox || resource.source.isEmpty()) {
+                list.removeLast();
                 continue;
             }
         } else {
             entry.fillSwitches(resource);
         }
         LOG_BATCHED(run.entryLines()) << "source:" << resource.source << ", aum Ico: " << resource.AppIco;
-        list.append(resource);
     }
     return run.succeed();
 }
