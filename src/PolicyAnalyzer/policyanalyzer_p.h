@@ -247,22 +247,36 @@ inline bool nonEmptyObject(const QJsonObject& parent, QLatin1String key, QJsonOb
     return value.isObject() && !out.isEmpty();
 }
 
+// firstMissing() over a QJsonValue or a FastJsonValue entry.
+template <class Value>
+int firstMissingOf(const Value& entry, std::initializer_list<RequiredKey> keys, Value* values)
+{
+    for (const RequiredKey& required : keys) {
+        Value value = entry[required.key];
+        if (value.isUndefined()) {
+            return required.code;
+        }
+        *values++ = value;
+    }
+    return 0;
+}
+
 // The strings of a list of objects, each field by its key; used by the device and audit lists.
-template <class Record, size_t N>
-QList<Record> readRows(const QJsonArray& array, QString Record::*const (&fields)[N], const char* const (&keys)[N])
+// `Array` is a QJsonArray or a FastJsonValue::Array.
+template <class Record, class Array, size_t N>
+QList<Record> readRows(const Array& array, QString Record::*const (&fields)[N], const char* const (&keys)[N])
 {
     QList<Record> rows;
     rows.reserve(array.size());
-    for (const QJsonValue& value : array) {
-        const QJsonObject element = value.toObject();
-        if (element.isEmpty()) {
+    for (const auto value : array) {
+        if (isEmptyObject(value)) {
             continue;
         }
-        Record row;
+        rows.append(Record());
+        Record& row = rows.last();
         for (size_t i = 0; i < N; ++i) {
-            row.*fields[i] = text(element, QLatin1String(keys[i]));
+            row.*fields[i] = value[QLatin1String(keys[i])].toString();
         }
-        rows.append(row);
     }
     return rows;
 }

@@ -270,22 +270,21 @@ bool PolicyAnalyzer::readAppApplyList(QList<st_resource>& list, QString& applyTi
     return run.succeed();
 }
 
-bool PolicyAnalyzer::readAppCat(QList<st_appCat>& list)
+namespace {
+
+template <class Value>
+bool readCategories(ReaderRun& run, const Value& root, bool nameFirst, QList<st_appCat>& list)
 {
-    ReaderRun run("readAppCat", ErrorExit::AfterFound);
-    list.clear();
-    if (!run.loadFile(kAppCat)) {
-        return run.fail();
-    }
     // The categories are a top-level array; a top-level object holds none.
-    const bool nameFirst = corvis::Edition::current().is(corvis::Edition::Id::TirrowaUosX86);
-    for (const QJsonValue& value : run.document().array()) {
+    const auto array = root.toArray();
+    list.reserve(array.size());
+    for (const Value value : array) {
         if (!value.isObject()) {
             continue;
         }
         // icount, uidclassid, strdesc, acfid, strclassname
-        QJsonValue field[5];
-        const int missing = firstMissing(value.toObject(),
+        Value field[5];
+        const int missing = firstMissingOf(value,
                                          {
                                              {QLatin1String("icount"), APP_CAT_NO_ICOUNT},
                                              {QLatin1String("uidclassid"), APP_CAT_NO_UIDCLASSID},
@@ -297,7 +296,8 @@ bool PolicyAnalyzer::readAppCat(QList<st_appCat>& list)
         if (missing != 0) {
             return run.fail(missing);
         }
-        st_appCat category;
+        list.append(st_appCat());
+        st_appCat& category = list.last();
         category.icount = field[0].toString().toInt(nullptr, 10);
         category.uidclassid = field[1].toString();
         category.acfid = field[3].toString();
@@ -306,9 +306,18 @@ bool PolicyAnalyzer::readAppCat(QList<st_appCat>& list)
         const QString& first = nameFirst ? className : desc;
         const QString& second = nameFirst ? desc : className;
         category.strDesc = !first.isEmpty() ? first : !second.isEmpty() ? second : QStringLiteral("未命名");
-        list.append(category);
     }
     return run.succeed();
+}
+
+}  // namespace
+
+bool PolicyAnalyzer::readAppCat(QList<st_appCat>& list)
+{
+    ReaderRun run("readAppCat", ErrorExit::AfterFound);
+    list.clear();
+    const bool nameFirst = corvis::Edition::current().is(corvis::Edition::Id::TirrowaUosX86);
+    return run.readDocument(kAppCat, [&](const auto& root) { return readCategories(run, root, nameFirst, list); });
 }
 
 bool PolicyAnalyzer::readPolicyGetNetmode(QMap<QString, st_netmode>& modes)

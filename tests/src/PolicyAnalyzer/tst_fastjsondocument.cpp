@@ -132,6 +132,34 @@ void TestFastJsonDocument::sameAsQt_data()
         true, kVesk);
     row("vesk: data list is not read", apps, appList(app("a")), true, kVesk);
 
+    const QString cats = QStringLiteral("readAppCat");
+    const QByteArray cat = "{\"icount\": \"3\", \"uidclassid\": \"c\", \"strdesc\": \"  说明 \", \"acfid\": \"f\", \"strclassname\": \"N\"}";
+    row("categories: list", cats, "[" + cat + ", 1, null, {\"icount\": 2, \"uidclassid\": null, \"strdesc\": \" \", \"acfid\": [], "
+                                  "\"strclassname\": \"\", \"strdesc\": \"\"}]", true);
+    row("categories: name first", cats, "[" + cat + "]", true, "tirrowa-uos-x86");
+    row("categories: missing key", cats, "[" + cat + ", {\"icount\": \"1\"}]", true);
+    row("categories: top level object", cats, "{\"list\": [" + cat + "]}", true);
+    row("categories: empty array", cats, "[]", true);
+    row("categories: underflow", cats, "[{\"icount\": 1e-999}]", false);
+
+    const QString audit = QStringLiteral("readLoginAudit");
+    const QByteArray record = "{\"action_time\": \"2026-12-06 09:00:00\", \"auth_type\": \"1\", \"client_ip\": \"10.0.0.1\", "
+                              "\"client_mac\": 5, \"description\": \"登录\", \"description\": \"second\"}";
+    row("audit: list", audit, "{\"data\": {\"list\": [" + record + ", {}, 3, [], {\"x\": 1}]}}", true);
+    row("audit: duplicate data", audit, "{\"data\": {\"list\": [" + record + "]}, \"data\": {\"list\": 1}}", true);
+    row("audit: list not an array", audit, "{\"data\": {\"list\": {}}}", true);
+    row("audit: data not an object", audit, "{\"data\": [1]}", true);
+    row("audit: top level array", audit, "[" + record + "]", true);
+    row("audit: empty top level", audit, "{}", true);
+
+    const QString informs = QStringLiteral("readInformList");
+    const QByteArray message = "{\"id\": \"m1\", \"title\": \"通知\", \"content\": \"c\", \"time\": \"t\", \"read\": 1}";
+    row("messages: list", informs,
+        "{\"data\": {\"list\": [" + message + ", {\"id\": 2, \"read\": \"1\"}, {\"read\": 3.9}, {\"read\": -7e9}, {}, null]}}", true);
+    row("messages: list not an array", informs, "{\"data\": {\"list\": \"x\"}}", true);
+    row("messages: invalid UTF-8", informs, "{\"data\": {\"list\": [{\"id\": \"\xc3\"}]}}", false);
+    row("messages: vesk file", QStringLiteral("readInformListForVesk"), "{\"data\": {\"list\": [" + message + "]}}", true, kVesk);
+
     // Left to Qt.
     row("apps: invalid UTF-8", apps, appList(app("\xff")), false);
     row("apps: surrogate bytes", apps, appList(app("\xed\xa0\x80")), false);
