@@ -160,6 +160,23 @@ void TestFastJsonDocument::sameAsQt_data()
     row("messages: invalid UTF-8", informs, "{\"data\": {\"list\": [{\"id\": \"\xc3\"}]}}", false);
     row("messages: vesk file", QStringLiteral("readInformListForVesk"), "{\"data\": {\"list\": [" + message + "]}}", true, kVesk);
 
+    const QString access = QStringLiteral("readAccessResult");
+    const QByteArray item = "{\"reason\": \"r\", \"softname\": \"s\", \"repairguideURL\": \"u\"}";
+    row("access: every section", access,
+        "{\"avcheck\": {\"avlist\": [" + item + ", {}, 1]}, \"software\": {\"checktype\": 3, \"softlist\": [" + item +
+            ", {\"reason\": 5, \"softname\": \"only\"}]}, \"scrsaverpwd\": [], \"advancedConfig\": [" + item +
+            "], \"hostnamecheck\": {}, \"firewalldcheck\": [" + item + "], \"highriskports\": [null], \"rootlogincheck\": [" +
+            item + "]}",
+        true);
+    row("access: duplicate sections, last counts", access,
+        "{\"avcheck\": {\"avlist\": [" + item + "]}, \"avcheck\": 1, \"software\": {\"checktype\": 9, \"softlist\": []}, "
+        "\"software\": {\"checktype\": 2.7, \"softlist\": [" + item + "], \"checktype\": \"1\"}}",
+        true);
+    row("access: avlist not an array", access, "{\"avcheck\": {\"avlist\": {}}, \"firewalldcheck\": [" + item + "]}", true);
+    row("access: top level array", access, "[" + item + "]", true);
+    row("access: empty top level", access, "{}", true);
+    row("access: check type out of range", access, "{\"software\": {\"checktype\": 4294967297, \"softlist\": []}}", true);
+
     // Left to Qt.
     row("apps: invalid UTF-8", apps, appList(app("\xff")), false);
     row("apps: surrogate bytes", apps, appList(app("\xed\xa0\x80")), false);
