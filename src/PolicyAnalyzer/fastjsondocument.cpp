@@ -125,15 +125,18 @@ bool FastJsonDocument::parse(const QByteArray& bytes)
         hasSurrogateEscape(data, size) || !isValidUtf8(reinterpret_cast<const unsigned char*>(data), size)) {
         return false;
     }
+    // Strings are decoded in place, in a copy: the caller keeps the bytes for Qt should this decline.
+    text_ = QByteArray(data, bytes.size());
     bool parsed = false;
     // Iterative: a deep document cannot exhaust the stack. Full precision: numbers as strtod reads
     // them. The encoding was checked above.
-    auto generate = [data, &parsed](rapidjson::Document& document) {
+    auto generate = [this, &parsed](rapidjson::Document& document) {
         Builder builder(document);
-        rapidjson::StringStream stream(data);
+        rapidjson::InsituStringStream stream(text_.data());
         rapidjson::Reader reader;
         parsed = !reader
-                      .Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseFullPrecisionFlag>(stream, builder)
+                      .Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseFullPrecisionFlag | rapidjson::kParseInsituFlag>(
+                          stream, builder)
                       .IsError();
         return parsed;
     };

@@ -26,5 +26,6 @@ public:
     static bool disabled();
 
 private:
+    QByteArray text_;  // the strings of document_ point into it
     rapidjson::Document document_;
 };
