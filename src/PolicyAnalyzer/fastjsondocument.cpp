@@ -1,8 +1,10 @@
 #include "src/PolicyAnalyzer/fastjsondocument.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -95,12 +97,27 @@ public:
     bool Double(double d) { return d != 0.0 && std::isfinite(d) && document_.Double(d); }
     bool RawNumber(const char* text, rapidjson::SizeType length, bool copy) { return document_.RawNumber(text, length, copy); }
     bool String(const char* text, rapidjson::SizeType length, bool copy) { return document_.String(text, length, copy); }
-    bool Key(const char* text, rapidjson::SizeType length, bool copy) { return document_.Key(text, length, copy); }
-    bool StartObject() { return ++depth_ <= FastJsonDocument::kMaxDepth && document_.StartObject(); }
+    bool Key(const char* text, rapidjson::SizeType length, bool copy)
+    {
+        keys_.push_back(Name{text, length});
+        return document_.Key(text, length, copy);
+    }
+    bool StartObject()
+    {
+        objectStarts_.push_back(keys_.size());
+        return ++depth_ <= FastJsonDocument::kMaxDepth && document_.StartObject();
+    }
     bool EndObject(rapidjson::SizeType members)
     {
         --depth_;
-        return document_.EndObject(members);
+        const size_t start = objectStarts_.back();
+        objectStarts_.pop_back();
+        // Qt sorts an object's members with std::sort and keeps the last of equal keys in the
+        // sorted order: the last in the text for up to 16 members, where that sort is an
+        // insertion sort, but any of them beyond. Such an object is left to Qt.
+        const bool agrees = members <= kStableSortLimit || !hasDuplicate(start);
+        keys_.resize(start);
+        return agrees && document_.EndObject(members);
     }
     bool StartArray() { return ++depth_ <= FastJsonDocument::kMaxDepth && document_.StartArray(); }
     bool EndArray(rapidjson::SizeType elements)
@@ -110,8 +127,29 @@ public:
     }
 
 private:
+    struct Name {
+        const char* text;
+        rapidjson::SizeType length;
+        bool operator<(const Name& other) const
+        {
+            return length != other.length ? length < other.length : std::memcmp(text, other.text, length) < 0;
+        }
+        bool operator==(const Name& other) const { return length == other.length && std::memcmp(text, other.text, length) == 0; }
+    };
+
+    static constexpr rapidjson::SizeType kStableSortLimit = 16;
+
+    bool hasDuplicate(size_t start) const
+    {
+        std::vector<Name> names(keys_.begin() + static_cast<std::ptrdiff_t>(start), keys_.end());
+        std::sort(names.begin(), names.end());
+        return std::adjacent_find(names.begin(), names.end()) != names.end();
+    }
+
     rapidjson::Document& document_;
     int depth_ = 0;
+    std::vector<Name> keys_;            // of the objects open, in order
+    std::vector<size_t> objectStarts_;  // where each open object's keys start in keys_
 };
 
 }  // namespace

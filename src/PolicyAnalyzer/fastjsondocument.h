@@ -10,7 +10,8 @@
 // parse() accepts only a document that QJsonDocument::fromJson reads to the same values: a
 // top-level object or array, nested at most kMaxDepth deep, in valid UTF-8, with none of the
 // forms where the two parsers differ (a NUL byte, an escaped surrogate, a number that is 0 or out
-// of range as a double, BOM, lenient escapes and numbers Qt allows). For anything else it
+// of range as a double, an object of more than 16 members with a duplicated key, BOM, lenient
+// escapes and numbers Qt allows). For anything else it
 // returns false and the reader parses the bytes with Qt, which also words the error.
 class FastJsonDocument
 {

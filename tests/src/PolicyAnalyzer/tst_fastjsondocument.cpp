@@ -185,6 +185,19 @@ void TestFastJsonDocument::sameAsQt_data()
     row("access: empty top level", access, "{}", true);
     row("access: check type out of range", access, "{\"software\": {\"checktype\": 4294967297, \"softlist\": []}}", true);
 
+    // Of a duplicated key Qt keeps the last in the text up to 16 members, beyond that whichever its
+    // unstable sort leaves last.
+    const QByteArray sixteen = "\"enable\": 0, \"enable\": 1, \"x0\": 0, \"x1\": 1";
+    row("apps: duplicate in 16 members", apps, appList(app("a", ", " + sixteen)), true);
+    row("apps: duplicate in 17 members", apps, appList(app("a", ", " + sixteen + ", \"x2\": 2")), false);
+    row("apps: 17 members, no duplicate", apps, appList(app("a", ", \"x1\": 1, \"x2\": 2, \"x3\": 3, \"x4\": 4, \"x5\": 5")), true);
+    row("apps: duplicate Url in 20 members", apps,
+        appList("{\"AppID\": \"a1\", \"AppName\": \"n\", \"AppIco\": \"i\", \"Url\": \"https://oa.example/\", \"uidclassid\": \"c1\", "
+                "\"ibrowsertype\": \"1\", \"isProtectApp\": \"0\", \"enable\": 1, \"iAppHide\": \"0\", \"collect\": 1, \"Url\": \"\", "
+                "\"uidclassid\": \"c2\", \"ibrowsertype\": \"0\", \"isProtectApp\": \"1\", \"enable\": 0, \"iAppHide\": \"1\", "
+                "\"collect\": 0, \"RunMode\": \"1\", \"ResourceType\": \"2\", \"RunMode\": \"0\"}"),
+        false);
+
     // Left to Qt.
     row("apps: invalid UTF-8", apps, appList(app("\xff")), false);
     row("apps: surrogate bytes", apps, appList(app("\xed\xa0\x80")), false);
