@@ -18,6 +18,11 @@ const QString kUrlTooLong = QStringLiteral("登录地址过长，无法生成二
 const QString kEndedFallback = QStringLiteral("二维码已失效，请点击刷新二维码");
 const QString kRefreshText = QStringLiteral("刷新二维码");
 
+bool holdsLineBreak(const QString& field)
+{
+    return field.contains(QLatin1Char('\n')) || field.contains(QLatin1Char('\r'));
+}
+
 enum ScanStatus {
     kWaiting = 2004,
     kScanned = 2001,
@@ -353,6 +358,12 @@ void QrLoginFlow::onStatus(int previous)
             showError(kDataError);
             break;
         }
+        if (holdsLineBreak(info_.username) || holdsLineBreak(info_.authcode) || holdsLineBreak(info_.sessionid)) {
+            // The body is one field per line: a field holding a line break would add fields of its own.
+            LOG(ERROR) << "QR-code login of " << corvis::logSafe(info_.username) << " refused: a field holds a line break";
+            showError(kDataError);
+            break;
+        }
         stage_ = Stage::LoggingIn;
         emit lockTabBar();
         {
@@ -362,12 +373,6 @@ void QrLoginFlow::onStatus(int previous)
             view.scanIndicator = view_.scanIndicator;
             view.cancelEnabled = false;
             setView(view);
-        }
-        // The body is one field per line: a field holding a line break would add fields of its own.
-        if (info_.username.contains(QLatin1Char('\n')) || info_.authcode.contains(QLatin1Char('\n')) ||
-            info_.sessionid.contains(QLatin1Char('\n'))) {
-            LOG(ERROR) << "QR-code login of " << corvis::logSafe(info_.username) << " refused: a field holds a line break";
-            break;
         }
         LOG(INFO) << "QR-code login of " << corvis::logSafe(info_.username) << " sent";
         send(CReqClientLogin74, loginBody(info_));

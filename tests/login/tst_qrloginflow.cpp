@@ -236,6 +236,19 @@ void TestQrLoginFlow::statuses_data()
                                               << heartbeat(2002, "确认成功", R"({"username":"alice","authcode":"","sessionid":"s"})")
                                               << int(QrLoginView::Refresh) << "刷新二维码" << kDataError << kError << false
                                               << 1 << "" << false;
+    // The login body is one field per line: a line break in a field would add a field of its own.
+    const struct {
+        const char* name;
+        const char* data;
+    } broken[] = {
+        {"2002 user with a line break", R"({"username":"alice\nadmin","authcode":"AC","sessionid":"s"})"},
+        {"2002 code with a line break", R"({"username":"alice","authcode":"AC\nx","sessionid":"s"})"},
+        {"2002 session with a carriage return", R"({"username":"alice","authcode":"AC","sessionid":"s\r\nx"})"},
+    };
+    for (const auto& row : broken) {
+        QTest::newRow(row.name) << int(Id::Standard) << heartbeat(2002, "确认成功", row.data) << int(QrLoginView::Refresh)
+                                << "刷新二维码" << kDataError << kError << false << 1 << "" << false;
+    }
     QTest::newRow("2003 expired") << int(Id::Standard) << heartbeat(2003, "二维码已过期") << int(QrLoginView::Refresh)
                                   << "刷新二维码" << "二维码已过期" << kError << false << 1 << "" << false;
     QTest::newRow("6002 cancelled by the service") << int(Id::TirrowaUosX86) << heartbeat(6002, "已取消")
