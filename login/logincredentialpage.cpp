@@ -74,11 +74,20 @@ LoginCredentialPage::LoginCredentialPage(PageLoginType type, QWidget* parent)
     bindList_->setAccessibleName(QStringLiteral("查看绑定设备"));
     bindList_->setFlat(true);
     bindList_->setCursor(Qt::PointingHandCursor);
-    auto* bindLayout = new QHBoxLayout(bindRow_);
+    // The note has a line of its own under the switch: beside it and the button the row is
+    // narrower than the note, which was cut.
+    note->setTextFormat(Qt::PlainText);
+    note->setWordWrap(true);
+    auto* switchLayout = new QHBoxLayout;
+    switchLayout->setContentsMargins(0, 0, 0, 0);
+    switchLayout->addWidget(bind_);
+    switchLayout->addStretch(1);
+    switchLayout->addWidget(bindList_);
+    auto* bindLayout = new QVBoxLayout(bindRow_);
     bindLayout->setContentsMargins(0, 0, 0, 0);
-    bindLayout->addWidget(bind_);
-    bindLayout->addWidget(note, 1);
-    bindLayout->addWidget(bindList_);
+    bindLayout->setSpacing(2);
+    bindLayout->addLayout(switchLayout);
+    bindLayout->addWidget(note);
 
     remember_ = new QCheckBox(phone ? QStringLiteral("记住手机号") : QStringLiteral("记住账号"), this);
     remember_->setObjectName(QStringLiteral("checkRemember"));

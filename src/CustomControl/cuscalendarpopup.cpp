@@ -48,6 +48,22 @@ CusCalendarPopup::CusCalendarPopup(QWidget* parent) : QWidget(parent, Qt::Popup)
     calendar_->setWeekdayTextFormat(Qt::Saturday, weekend);
     calendar_->setWeekdayTextFormat(Qt::Sunday, weekend);
     layout->addWidget(calendar_);
+    setAccessibleName(QStringLiteral("选择日期"));
+    calendar_->setAccessibleName(QStringLiteral("日历"));
+    // Qt names its navigation parts in English only; a screen reader here reads Chinese.
+    const struct {
+        const char* objectName;
+        const char* accessibleName;
+    } parts[] = {
+        {"qt_calendar_prevmonth", "上个月"},  {"qt_calendar_nextmonth", "下个月"},
+        {"qt_calendar_monthbutton", "月份"},  {"qt_calendar_yearbutton", "年份"},
+        {"qt_calendar_yearedit", "年份"},     {"qt_calendar_calendarview", "日期"},
+    };
+    for (const auto& part : parts) {
+        if (QWidget* widget = calendar_->findChild<QWidget*>(QLatin1String(part.objectName))) {
+            widget->setAccessibleName(QString::fromUtf8(part.accessibleName));
+        }
+    }
     setStyleSheet(QStringLiteral("CusCalendarPopup { background: white; border: 1px solid %1; }"
                                  "QCalendarWidget QWidget#qt_calendar_navigationbar { background: %5; }"
                                  "QCalendarWidget QToolButton { color: %2; background: transparent; border: none;"

@@ -151,10 +151,15 @@ st_itemView CusItemDelegate::itemView(const QModelIndex& index) const
     return view;
 }
 
+void CusItemDelegate::setPortalItemWidth(int width)
+{
+    portalWidth_ = qMax(width, int(kPortalMinWidth));
+}
+
 QSize CusItemDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
 {
     if (type_ == ItemPortal) {
-        return displayMode_ == 0 ? QSize(230, 40) : QSize(230, 90);
+        return QSize(portalWidth_, displayMode_ == 0 ? 40 : 90);
     }
     return QSize(qMax(option.rect.width(), 320), 64);
 }
@@ -194,7 +199,8 @@ void CusItemDelegate::paintPortal(QPainter* painter, const QStyleOptionViewItem&
     const bool list = displayMode_ == 0;
     const QRect iconRect = list ? QRect(r.left() + 20, r.top() + 8, 24, 24) : QRect(r.left() + 10, r.top() + 16, 58, 58);
     const int nameLeft = list ? r.left() + 53 : r.left() + 77;
-    const int nameRight = list ? r.left() + 174 : r.left() + 198;
+    // The name ends before the corner mark, however wide the item is.
+    const int nameRight = list ? r.right() - 55 : r.right() - 31;
     const QRect nameRect(nameLeft, list ? r.top() + 8 : r.top() + 14, nameRight - nameLeft, 24);
     const bool grey = !view.enabled && !view.applyEntry;
 

@@ -61,6 +61,12 @@ public:
 
     void setThemeColours(const QColor& theme, const QColor& light);
 
+    // The width of a portal item in both display modes; the page widens its items so that the
+    // columns fill the view. Never below kPortalMinWidth.
+    static constexpr int kPortalMinWidth = 210;
+    void setPortalItemWidth(int width);
+    int portalItemWidth() const { return portalWidth_; }
+
     // `text` when it fits `width`; otherwise the leading characters that fit together with a
     // following "...", and the "...".
     static QString wordEllipsisText(const QFontMetrics& metrics, const QString& text, int width);
@@ -99,6 +105,7 @@ private:
 
     ItemDelegateType type_;
     int displayMode_ = -1;
+    int portalWidth_ = 230;
     QColor theme_;
     QColor light_;
     QPointer<QWidget> viewport_;

@@ -86,6 +86,29 @@ void CusLineEdit::placeHint()
     hint_->move(width() - rightReserve_ - hint_->width() - 8, (height() - hint_->height()) / 2);
 }
 
+void CusLineEdit::keepPlaceholderColour()
+{
+    const QColor muted(QLatin1String(cusstyle::kTextMuted));
+    if (palette().color(QPalette::PlaceholderText) == muted) {
+        return;
+    }
+    QPalette colours = palette();
+    colours.setColor(QPalette::PlaceholderText, muted);
+    setPalette(colours);
+}
+
+bool CusLineEdit::event(QEvent* event)
+{
+    const bool handled = QLineEdit::event(event);
+    // A style sheet's text colour becomes the placeholder's too, as dark as typed text, at every
+    // polish and every new sheet a form gives the edit: the muted colour is put back after them.
+    if (event->type() == QEvent::Polish || event->type() == QEvent::StyleChange ||
+        event->type() == QEvent::PaletteChange) {
+        keepPlaceholderColour();
+    }
+    return handled;
+}
+
 void CusLineEdit::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);

@@ -6,7 +6,8 @@ class QLabel;
 
 // The workbench's line edit. With the Caps Lock hint enabled it reads the keyboard's Caps Lock
 // state (CapsLockState) when it gets the focus and at every key, and shows "大写锁定已打开"
-// inside its right end while Caps Lock is on; the hint goes when the focus leaves.
+// inside its right end while Caps Lock is on; the hint goes when the focus leaves. Its
+// placeholder is drawn in the muted text colour, lighter than what is typed.
 //
 // Children: "labelCapsLock".
 class CusLineEdit : public QLineEdit
@@ -33,6 +34,7 @@ signals:
     void capsLockChanged(bool on);
 
 protected:
+    bool event(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -47,6 +49,7 @@ private:
     void setCapsOn(bool on);
     void updateHint();
     void placeHint();
+    void keepPlaceholderColour();
 
     QLabel* hint_ = nullptr;
     bool hintEnabled_ = false;

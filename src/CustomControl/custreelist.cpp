@@ -2,8 +2,9 @@
 
 #include "src/CustomControl/cusstyle.h"
 
+#include <QEvent>
 #include <QHeaderView>
-#include <QLabel>
+#include <QPushButton>
 #include <QUrl>
 
 namespace {
@@ -65,6 +66,7 @@ void CusTreeList::setSections(const QList<st_treeListSection>& sections)
     clearSections();
     QFont titleFont = font();
     titleFont.setBold(true);
+    QWidget* previous = this;
     for (int s = 0; s < sections.size(); ++s) {
         auto* section = new QTreeWidgetItem(this);
         section->setText(0, sections[s].title);
@@ -81,21 +83,55 @@ void CusTreeList::setSections(const QList<st_treeListSection>& sections)
                 continue;
             }
             const QString url = row.link.trimmed();
-            auto* link = new QLabel(this);
+            // A flat button drawn as a link: Tab reaches it, Enter or Space presses it, and so
+            // does a screen reader's press action.
+            auto* link = new QPushButton(linkText(), this);
             link->setObjectName(QStringLiteral("linkRow_%1_%2").arg(s).arg(r));
-            link->setTextFormat(Qt::RichText);
-            link->setText(QStringLiteral("<a href=\"%1\" style=\"color:%2; text-decoration:none;\">%3</a>")
-                              .arg(url.toHtmlEscaped(), QLatin1String(cusstyle::kTheme), linkText()));
             link->setToolTip(plainTip(url));
             link->setAccessibleName(linkText());
-            link->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
-            link->setOpenExternalLinks(false);
+            link->setAccessibleDescription(row.text);
+            link->setFlat(true);
+            link->setAutoDefault(true);
+            link->setFocusPolicy(Qt::StrongFocus);
             link->setCursor(Qt::PointingHandCursor);
-            link->setStyleSheet(QStringLiteral("background: transparent; font-size: 14px;"));
-            // Hand over the link as given, not as the label re-encodes it.
-            connect(link, &QLabel::linkActivated, this, [this, url](const QString&) { emit linkActivated(url); });
+            // The frame is there all the time, transparent, so that showing it on focus moves nothing.
+            link->setStyleSheet(QStringLiteral("QPushButton { background: transparent; color: %1; font-size: 14px; "
+                                               "border: 1px solid transparent; border-radius: 2px; padding: 1px 4px; }"
+                                               "QPushButton:hover { text-decoration: underline; }"
+                                               "QPushButton:focus { border: 1px dashed %1; }")
+                                    .arg(QLatin1String(cusstyle::kTheme)));
+            link->installEventFilter(this);
+            // Hand over the link as given.
+            connect(link, &QPushButton::clicked, this, [this, url] { emit linkActivated(url); });
             setItemWidget(child, 1, link);
+            // Reading order: the links follow one another right after the list itself. Qt
+            // orders nothing after a widget that takes no focus, so the list takes it for the
+            // moment of the call.
+            if (previous == this) {
+                setFocusPolicy(Qt::TabFocus);
+                QWidget::setTabOrder(this, link);
+                setFocusPolicy(Qt::NoFocus);
+            } else {
+                QWidget::setTabOrder(previous, link);
+            }
+            previous = link;
         }
         section->setExpanded(true);
     }
+}
+
+bool CusTreeList::eventFilter(QObject* watched, QEvent* event)
+{
+    // A link reached by Tab in a row scrolled out of sight brings its row into view.
+    if (event->type() == QEvent::FocusIn) {
+        for (int s = 0; s < topLevelItemCount(); ++s) {
+            QTreeWidgetItem* section = topLevelItem(s);
+            for (int r = 0; r < section->childCount(); ++r) {
+                if (itemWidget(section->child(r), 1) == watched) {
+                    scrollToItem(section->child(r));
+                }
+            }
+        }
+    }
+    return QTreeWidget::eventFilter(watched, event);
 }

@@ -20,9 +20,10 @@ struct st_treeListSection
 };
 
 // A list of sections with their rows, all expanded; a row's link reads "修复指南" and emits
-// linkActivated(url) when clicked (the owner decides how to open it). Nothing is selectable.
+// linkActivated(url) when pressed by mouse, keyboard or screen reader (the owner decides how to
+// open it). Nothing is selectable; the links are the only stops of the Tab key.
 //
-// Section rows are top-level items; a row's link is the label "linkRow_<section>_<row>".
+// Section rows are top-level items; a row's link is the flat button "linkRow_<section>_<row>".
 class CusTreeList : public QTreeWidget
 {
     Q_OBJECT
@@ -41,4 +42,7 @@ public:
 
 signals:
     void linkActivated(const QString& url);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };

@@ -23,6 +23,8 @@
 #include <QListView>
 #include <QMovie>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -130,7 +132,7 @@ void PagePortal::buildLayout()
     view_->setMovement(QListView::Static);
     view_->setResizeMode(QListView::Adjust);
     view_->setWrapping(true);
-    view_->setSpacing(20);
+    view_->setSpacing(kItemSpacing);
     view_->setContentsMargins(20, 10, 0, 30);
     view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view_->setDragEnabled(false);
@@ -145,6 +147,7 @@ void PagePortal::buildLayout()
     view_->setModel(proxy_);
     view_->setItemDelegate(delegate_);
     view_->installEventFilter(this);
+    view_->viewport()->installEventFilter(this);
     connect(view_, &QListView::doubleClicked, this, &PagePortal::onDoubleClicked);
     connect(delegate_, &CusItemDelegate::collectClicked, this, &PagePortal::onCollectClicked);
     connect(delegate_, &CusItemDelegate::applyCheckboxClicked, this, &PagePortal::onApplyCheckboxClicked);
@@ -480,10 +483,7 @@ void PagePortal::updatePortalDisplayMode(int mode)
     LOG(INFO) << "updatePortalDisplayMode mode: " << mode;
     if (delegate_->updatePortalDisplayMode(mode)) {
         // Every item changes its size: lay the view out again.
-        emit delegate_->sizeHintChanged(QModelIndex());
-        view_->setUniformItemSizes(false);
-        view_->setUniformItemSizes(true);
-        view_->doItemsLayout();
+        reflowItems();
     }
     QToolButton* button = mode == 0 ? listMode_ : cardMode_;
     if (!button->isChecked()) {
@@ -498,8 +498,45 @@ int PagePortal::displayMode() const
     return delegate_->displayMode();
 }
 
+int PagePortal::columnsFor(int layoutWidth)
+{
+    // Items sit at spacing + n * (width + spacing), the last one ending before the last pixel.
+    return qMax(1, (layoutWidth - 1 - kItemSpacing) / (CusItemDelegate::kPortalMinWidth + kItemSpacing));
+}
+
+int PagePortal::itemWidthFor(int layoutWidth)
+{
+    const int columns = columnsFor(layoutWidth);
+    return qMax(int(CusItemDelegate::kPortalMinWidth), (layoutWidth - 1 - kItemSpacing) / columns - kItemSpacing);
+}
+
+int PagePortal::listLayoutWidth() const
+{
+    int width = view_->maximumViewportSize().width();
+    if (view_->verticalScrollBarPolicy() == Qt::ScrollBarAsNeeded) {
+        width -= view_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view_->verticalScrollBar());
+    }
+    return width;
+}
+
+void PagePortal::reflowItems()
+{
+    delegate_->setPortalItemWidth(itemWidthFor(listLayoutWidth()));
+    // Every item changes its size: lay the view out again.
+    emit delegate_->sizeHintChanged(QModelIndex());
+    view_->setUniformItemSizes(false);
+    view_->setUniformItemSizes(true);
+    view_->doItemsLayout();
+}
+
 bool PagePortal::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == view_->viewport() && event->type() == QEvent::Resize) {
+        if (itemWidthFor(listLayoutWidth()) != delegate_->portalItemWidth()) {
+            reflowItems();
+        }
+        return QWidget::eventFilter(watched, event);
+    }
     if (watched == view_ && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const QModelIndex current = view_->currentIndex();

@@ -64,6 +64,15 @@ public:
 
     static PagePortal* instance();
 
+    // Gap between the items of the list and around them. The items are widened so that as many
+    // columns as fit at the delegate's least width fill the view's width.
+    static constexpr int kItemSpacing = 20;
+    static int columnsFor(int layoutWidth);
+    static int itemWidthFor(int layoutWidth);
+    // The width the list lays its items out in: the viewport's, less a vertical scroll bar's
+    // room, which the list keeps whether the bar shows or not.
+    int listLayoutWidth() const;
+
     // 0 rebuild from the documents, 1 empty page, 2 loading.
     void updatePortal(int state);
     // Kind 1 asks for the categories (101) and the application list (102 "refresh"); kind 2 with
@@ -150,6 +159,7 @@ private:
     void showListOrBlank();
     void clearSearchBox();
     void setSearchTabShown(bool shown);
+    void reflowItems();
 
     // pageportalbuild.cpp
     void initTabBar(bool read);

@@ -207,21 +207,13 @@ void TestClientLoginDialogCertificate::pageAndPinDialog()
 {
     loadTitle(true);
     QCOMPARE(tabs()->tabText(tabs()->currentIndex()), QStringLiteral("证书登录"));
-    QCOMPARE(page()->objectName(), QStringLiteral("pageCert"));
     QCOMPARE(page()->textLabel()->text(), QStringLiteral("请插入U-key点击登录"));
     QCOMPARE(page()->loginButton()->text(), QStringLiteral("登    录"));
     QVERIFY(!page()->pictureLabel()->pixmap(Qt::ReturnByValue).isNull());
     QVERIFY(page()->errorLabel()->isHidden());
     QVERIFY(page()->progressBar()->isHidden());
-    QCOMPARE(page()->progressTimer()->interval(), 100);
     for (QLabel* label : {page()->textLabel(), page()->errorLabel()}) {
         QCOMPARE(label->textFormat(), Qt::PlainText);
-    }
-    for (QWidget* control : {static_cast<QWidget*>(page()->loginButton()), static_cast<QWidget*>(pinDialog()->pinEdit()),
-                             static_cast<QWidget*>(pinDialog()->confirmButton()),
-                             static_cast<QWidget*>(pinDialog()->cancelButton())}) {
-        QVERIFY2(!control->objectName().isEmpty(), qPrintable(control->metaObject()->className()));
-        QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
     }
     QCOMPARE(pinDialog()->pinEdit()->echoMode(), QLineEdit::Password);
     // Reached by keyboard as they stand: cancel, then OK (Enter confirms from the box; the whole

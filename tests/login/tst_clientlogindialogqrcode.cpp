@@ -191,7 +191,6 @@ void TestClientLoginDialogQrcode::pageInTheTab()
     QCOMPARE(tabs()->count(), 2);
     QCOMPARE(tabs()->tabText(1), QStringLiteral("扫码登录"));
     QCOMPARE(tabs()->widget(1), static_cast<QWidget*>(dialog()->qrcodePage()));
-    QCOMPARE(dialog()->qrcodePage()->objectName(), QStringLiteral("pageQrcode"));
     // One heartbeat timer, the flow's, at two seconds.
     const QList<QTimer*> timers = dialog()->findChildren<QTimer*>("timerQrHeartbeat");
     QCOMPARE(timers.size(), 1);

@@ -76,7 +76,6 @@ private slots:
     void acceptedOnce();
     void refused_data();
     void refused();
-    void nextCertificateAfterRejection();
     void badOptions();
 
 private:
@@ -251,26 +250,6 @@ void TestCertificateCheck::refused()
         QVERIFY2(lenient.start(scenario({{"requireSignature", false}})), qPrintable(lenient.errorOutput()));
         QVERIFY(!send(step.body).failed);
     }
-}
-
-void TestCertificateCheck::nextCertificateAfterRejection()
-{
-    // Two certificates on the key; the service refuses the first and takes the second.
-    QVERIFY(TokenTool::makeKey("key1", kPin, {"a-revoked", "b-valid"}));
-    SimProcess sim(prefix_->root());
-    QVERIFY2(sim.start(scenario({{"reject", QJsonArray{"a-revoked"}}})), qPrintable(sim.errorOutput()));
-    CertificateLogin login;
-    const auto step = prepare(login);
-    QCOMPARE(step.outcome, CertificateLogin::Outcome::Send);
-    Result result = send(step.body);
-    QVERIFY(result.failed);
-    std::string next;
-    QVERIFY(login.nextBody(&next));
-    result = send(next);
-    QVERIFY2(!result.failed, qPrintable(result.resMsg));
-    QCOMPARE(QJsonDocument::fromJson(prefix_->readInstallFile("ini/login.json")).object().value("loginName").toString(),
-             QStringLiteral("b-valid"));
-    QVERIFY(!login.nextBody(&next));
 }
 
 void TestCertificateCheck::badOptions()

@@ -3,6 +3,8 @@
 #include "src/CustomControl/cuscalendarpopup.h"
 #include "support/testprefix.h"
 
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QCalendarWidget>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -20,6 +22,7 @@ private slots:
     void returnChoosesSelectedDate();
     void escapeDismisses();
     void outOfRangeNotChosen();
+    void everyPartNamed();
 
 private:
     TestPrefix prefix_;
@@ -114,6 +117,27 @@ void TestCusCalendarPopup::outOfRangeNotChosen()
     QVERIFY(popup.isVisible());
     emit popup.calendar()->clicked(today.addDays(3));
     QCOMPARE(selected.count(), 1);
+}
+
+void TestCusCalendarPopup::everyPartNamed()
+{
+    CusCalendarPopup popup;
+    popup.popup(QPoint(10, 10));
+    QVERIFY(QTest::qWaitForWindowExposed(&popup));
+    QStringList unnamed;
+    for (QWidget* w : popup.findChildren<QWidget*>()) {
+        const bool control =
+            qobject_cast<QAbstractButton*>(w) || qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QAbstractItemView*>(w);
+        if (!control || !w->isVisibleTo(&popup)) {
+            continue;
+        }
+        // Qt's own English names would be read to a Chinese user: every name here is ours.
+        const QString name = w->accessibleName();
+        if (name.isEmpty() || name.at(0).unicode() < 0x3000) {
+            unnamed.append(QStringLiteral("%1 \"%2\" \"%3\"").arg(QLatin1String(w->metaObject()->className()), w->objectName(), name));
+        }
+    }
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
 }
 
 QTEST_MAIN(TestCusCalendarPopup)

@@ -11,6 +11,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <memory>
+
 class TestCusLineEdit : public QObject
 {
     Q_OBJECT
@@ -27,6 +29,8 @@ private slots:
     void passwordEditMasks();
     void revealToggle();
     void readOnlyCannotReveal();
+    void placeholderLighterThanText_data();
+    void placeholderLighterThanText();
 
 private:
     TestPrefix prefix_;
@@ -214,6 +218,48 @@ void TestCusLineEdit::readOnlyCannotReveal()
     QVERIFY(!edit.isRevealed());
     edit.setReadOnly(false);
     QVERIFY(eye->isEnabled());
+}
+
+void TestCusLineEdit::placeholderLighterThanText_data()
+{
+    QTest::addColumn<bool>("password");
+    QTest::addColumn<QString>("sheet");
+    QTest::newRow("own sheet") << false << QString();
+    QTest::newRow("form sheet") << false << "QLineEdit { border: 1px solid #E0E0E0; border-radius: 4px; padding: 0 8px; }";
+    QTest::newRow("coloured sheet") << false << "QLineEdit { color: #000000; }";
+    QTest::newRow("password edit") << true << QString();
+}
+
+void TestCusLineEdit::placeholderLighterThanText()
+{
+    QFETCH(bool, password);
+    QFETCH(QString, sheet);
+    std::unique_ptr<CusLineEdit> edit(password ? new CusPasswordEdit : new CusLineEdit);
+    if (!sheet.isEmpty()) {
+        edit->setStyleSheet(sheet);
+    }
+    edit->resize(240, 40);
+    // No text cursor in the picture.
+    edit->setFocusPolicy(Qt::NoFocus);
+    edit->setPlaceholderText(QStringLiteral("请输入姓名"));
+    edit->show();
+    QVERIFY(QTest::qWaitForWindowExposed(edit.get()));
+    QCOMPARE(edit->palette().color(QPalette::PlaceholderText), QColor(QStringLiteral("#8F959E")));
+    // What is drawn: the darkest pixel of the placeholder against that of the same typed text.
+    auto darkest = [&edit] {
+        const QImage image = edit->grab().toImage();
+        int value = 255;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width() * 2 / 3; ++x) {
+                value = qMin(value, qGray(image.pixel(x, y)));
+            }
+        }
+        return value;
+    };
+    const int placeholder = darkest();
+    edit->setText(QStringLiteral("请输入姓名"));
+    const int typed = darkest();
+    QVERIFY2(placeholder > typed + 40, qPrintable(QStringLiteral("placeholder %1, typed %2").arg(placeholder).arg(typed)));
 }
 
 QTEST_MAIN(TestCusLineEdit)

@@ -51,9 +51,6 @@ void TestCustomDialog::titleFollowsWindowTitle()
     auto* title = dialog.findChild<QLabel*>(QStringLiteral("labelTitle"));
     QVERIFY(title != nullptr);
     QCOMPARE(title->text(), QStringLiteral("修改密码"));
-    QVERIFY(dialog.windowFlags() & Qt::FramelessWindowHint);
-    QVERIFY(dialog.body() != nullptr);
-    QCOMPARE(dialog.body()->objectName(), QStringLiteral("customBody"));
 }
 
 void TestCustomDialog::closeButtonHides_data()

@@ -3,7 +3,10 @@
 #include "src/CustomControl/custreelist.h"
 #include "support/testprefix.h"
 
-#include <QLabel>
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QApplication>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -16,7 +19,9 @@ private slots:
     void openableLinks();
     void sectionsAndRows();
     void replaceAndEmpty();
-    void clickingLinkEmits();
+    void pressingLinkEmits_data();
+    void pressingLinkEmits();
+    void tabWalksLinks();
 
 private:
     TestPrefix prefix_;
@@ -45,14 +50,17 @@ void TestCusTreeList::openableLinks()
     CusTreeList tree;
     tree.setSections({{QStringLiteral("杀毒软件检查"), {{QStringLiteral("未安装杀毒软件"), link}}}});
     QCOMPARE(tree.rowCount(0), 1);
-    auto* label = tree.findChild<QLabel*>(QStringLiteral("linkRow_0_0"));
-    QCOMPARE(label != nullptr, openable);
-    if (label != nullptr) {
-        QVERIFY(label->text().contains(CusTreeList::linkText()));
+    auto* button = tree.findChild<QPushButton*>(QStringLiteral("linkRow_0_0"));
+    QCOMPARE(button != nullptr, openable);
+    if (button != nullptr) {
+        QCOMPARE(button->text(), CusTreeList::linkText());
+        QCOMPARE(button->accessibleName(), CusTreeList::linkText());
+        QCOMPARE(button->accessibleDescription(), QStringLiteral("未安装杀毒软件"));
+        QVERIFY(button->focusPolicy() & Qt::TabFocus);
+        QVERIFY(button->isFlat());
         // The link as text, never as markup.
-        QVERIFY(label->toolTip().contains(link.trimmed().toHtmlEscaped()));
-        QVERIFY(!label->toolTip().contains(QLatin1String("<a")));
-        QVERIFY(!label->openExternalLinks());
+        QVERIFY(button->toolTip().contains(link.trimmed().toHtmlEscaped()));
+        QVERIFY(!button->toolTip().contains(QLatin1String("<a")));
     }
 }
 
@@ -76,9 +84,9 @@ void TestCusTreeList::sectionsAndRows()
     QVERIFY(tree.topLevelItem(0)->child(1)->toolTip(0).contains(QStringLiteral("缺少补丁 KB2")));
     QVERIFY(tree.topLevelItem(0)->isExpanded());
     QVERIFY(tree.topLevelItem(2)->isExpanded());
-    QVERIFY(tree.findChild<QLabel*>(QStringLiteral("linkRow_0_0")) != nullptr);
-    QVERIFY(tree.findChild<QLabel*>(QStringLiteral("linkRow_0_1")) == nullptr);
-    QVERIFY(tree.findChild<QLabel*>(QStringLiteral("linkRow_2_0")) != nullptr);
+    QVERIFY(tree.findChild<QPushButton*>(QStringLiteral("linkRow_0_0")) != nullptr);
+    QVERIFY(tree.findChild<QPushButton*>(QStringLiteral("linkRow_0_1")) == nullptr);
+    QVERIFY(tree.findChild<QPushButton*>(QStringLiteral("linkRow_2_0")) != nullptr);
     // Nothing can be selected.
     QCOMPARE(tree.selectionMode(), QAbstractItemView::NoSelection);
     QVERIFY(!(tree.topLevelItem(0)->child(0)->flags() & Qt::ItemIsSelectable));
@@ -91,27 +99,78 @@ void TestCusTreeList::replaceAndEmpty()
     tree.setSections({{QStringLiteral("二"), {}}});
     QCOMPARE(tree.sectionCount(), 1);
     QCOMPARE(tree.topLevelItem(0)->text(0), QStringLiteral("二"));
-    QTRY_VERIFY(tree.findChild<QLabel*>(QStringLiteral("linkRow_0_0")) == nullptr);
+    QTRY_VERIFY(tree.findChild<QPushButton*>(QStringLiteral("linkRow_0_0")) == nullptr);
     tree.setSections({});
     QCOMPARE(tree.sectionCount(), 0);
 }
 
-void TestCusTreeList::clickingLinkEmits()
+void TestCusTreeList::pressingLinkEmits_data()
 {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("mouse") << "mouse";
+    QTest::newRow("space") << "space";
+    QTest::newRow("return") << "return";
+    QTest::newRow("enter") << "enter";
+    QTest::newRow("screen reader") << "press action";
+}
+
+void TestCusTreeList::pressingLinkEmits()
+{
+    QFETCH(QString, how);
     CusTreeList tree;
     tree.resize(500, 300);
     const QString url = QStringLiteral("https://help.example.com/fix?a=1&b=%E4%B8%AD");
     tree.setSections({{QStringLiteral("检查"), {{QStringLiteral("原因"), url}}}});
     tree.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+    QVERIFY(QTest::qWaitForWindowActive(&tree, 20000));
     QSignalSpy activated(&tree, &CusTreeList::linkActivated);
-    auto* label = tree.findChild<QLabel*>(QStringLiteral("linkRow_0_0"));
-    QVERIFY(label != nullptr);
-    QTRY_VERIFY(label->isVisible());
-    const QPoint onLink(label->fontMetrics().horizontalAdvance(CusTreeList::linkText()) / 2, label->height() / 2);
-    QTest::mouseClick(label, Qt::LeftButton, {}, onLink);
+    auto* button = tree.findChild<QPushButton*>(QStringLiteral("linkRow_0_0"));
+    QVERIFY(button != nullptr);
+    QTRY_VERIFY(button->isVisible());
+    if (how == QLatin1String("mouse")) {
+        QTest::mouseClick(button, Qt::LeftButton);
+    } else if (how == QLatin1String("press action")) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
+        QVERIFY(accessible != nullptr && accessible->actionInterface() != nullptr);
+        QCOMPARE(accessible->text(QAccessible::Name), CusTreeList::linkText());
+        accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    } else {
+        // Tab from the list lands on the link.
+        tree.setFocus(Qt::TabFocusReason);
+        QTest::keyClick(&tree, Qt::Key_Tab);
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget*>(button), 10000);
+        const Qt::Key key = how == QLatin1String("space")    ? Qt::Key_Space
+                            : how == QLatin1String("return") ? Qt::Key_Return
+                                                             : Qt::Key_Enter;
+        QTest::keyClick(button, key);
+    }
     QTRY_COMPARE(activated.count(), 1);
     QCOMPARE(activated.first().at(0).toString(), url);
+}
+
+void TestCusTreeList::tabWalksLinks()
+{
+    CusTreeList tree;
+    tree.resize(500, 120);
+    QList<st_treeListSection> sections;
+    for (int s = 0; s < 6; ++s) {
+        sections.append({QStringLiteral("检查 %1").arg(s),
+                         {{QStringLiteral("原因 %1-0").arg(s), QStringLiteral("https://a.example/%1").arg(s)},
+                          {QStringLiteral("原因 %1-1").arg(s), QString()}}});
+    }
+    tree.setSections(sections);
+    tree.show();
+    QVERIFY(QTest::qWaitForWindowActive(&tree, 20000));
+    tree.setFocus(Qt::TabFocusReason);
+    for (int s = 0; s < 6; ++s) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        auto* button = tree.findChild<QPushButton*>(QStringLiteral("linkRow_%1_0").arg(s));
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget*>(button), 10000);
+        // The row of the focused link is brought into view.
+        QTRY_VERIFY_WITH_TIMEOUT(tree.viewport()->rect().contains(
+                                     QRect(button->mapTo(tree.viewport(), QPoint(0, 0)), button->size())),
+                                 10000);
+    }
 }
 
 QTEST_MAIN(TestCusTreeList)

@@ -8,6 +8,7 @@
 #include "src/CustomControl/custreelist.h"
 #include "support/testprefix.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
@@ -122,12 +123,24 @@ void TestDialogAccessCheckResult::repairLinks()
     dialog.setUrlOpener([&openedUrls](const QString& url) { openedUrls.append(url); });
     dialog.updateData(result(1, 1, link));
     dialog.show();
-    auto* label = dialog.findChild<QLabel*>(QStringLiteral("linkRow_0_0"));
-    QCOMPARE(label != nullptr, opened);
-    if (label != nullptr) {
-        // The link as a user follows it.
-        emit label->linkActivated(link.trimmed());
+    QVERIFY(QTest::qWaitForWindowActive(&dialog, 20000));
+    auto* button = dialog.findChild<QPushButton*>(QStringLiteral("linkRow_0_0"));
+    QCOMPARE(button != nullptr, opened);
+    if (button != nullptr) {
+        // The link as a user follows it: a click, then Tab to it and Space.
+        QTRY_VERIFY(button->isVisible());
+        QTest::mouseClick(button, Qt::LeftButton);
         QCOMPARE(openedUrls, QStringList{link.trimmed()});
+        dialog.tree()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(dialog.tree(), Qt::Key_Tab);
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget*>(button), 10000);
+        QTest::keyClick(button, Qt::Key_Space);
+        QCOMPARE(openedUrls, (QStringList{link.trimmed(), link.trimmed()}));
+        // Enter on the focused link opens it, not the dialog's other button.
+        QSignalSpy started(&dialog, &DialogAccessCheckResult::sendCheckStart);
+        QTest::keyClick(button, Qt::Key_Return);
+        QCOMPARE(openedUrls.size(), 3);
+        QCOMPARE(started.count(), 0);
     }
     // Asked directly, the dialog refuses what it does not show.
     openedUrls.clear();
@@ -190,7 +203,7 @@ void TestDialogAccessCheckResult::thousandSections()
     dialog.updateData(result(1000, 2, QStringLiteral("javascript:void(0)")));
     QCOMPARE(dialog.tree()->sectionCount(), 1000);
     QCOMPARE(dialog.headText(), QStringLiteral("检查已完成，共发现 1000 个不合规项，请立即修复!"));
-    QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("linkRow_0_0")) == nullptr);
+    QVERIFY(dialog.findChild<QPushButton*>(QStringLiteral("linkRow_0_0")) == nullptr);
 }
 
 QTEST_MAIN(TestDialogAccessCheckResult)

@@ -7,6 +7,7 @@
 #include "login/countdown.h"
 #include "src/CustomControl/cuslineedit.h"
 #include "src/CustomControl/custiplabel.h"
+#include "src/CustomControl/cusstyle.h"
 #include "src/Views/dialogcommon.h"
 #include "support/logcapture.h"
 #include "support/rawpeer.h"
@@ -550,6 +551,10 @@ void TestDialogCommon::improveUserInfoForm()
         QVERIFY(!label->text().contains(QStringLiteral("<b>姓名</b>")));
     }
     QVERIFY(sawName);
+    // A hint in a field reads lighter than what is typed.
+    auto* name = on<QLineEdit>("pageImproveUserInfo", "improveInput0");
+    QVERIFY(name->palette().color(QPalette::PlaceholderText) != name->palette().color(QPalette::Text));
+    QCOMPARE(name->palette().color(QPalette::PlaceholderText), QColor(QLatin1String(cusstyle::kTextMuted)));
 
     // Required fields empty: nothing is sent.
     QPushButton* submit = on<QPushButton>("pageImproveUserInfo", "btnSubmit");

@@ -572,9 +572,6 @@ void TestPageDeviceInfo::judgeEnvRemind_data()
     // Load of the played host: processor 12 %, memory 50 %, disk 75 %.
     QTest::newRow("memory and disk over") << policy(1, 40, 1, 90, 1, 70) << "0" << QList<double>{0.9, 0.4, 0.7}
                                           << QStringList{"内存不足\n磁盘将满"};
-    QTest::newRow("all under") << policy(1, 60, 1, 90, 1, 80) << "0" << QList<double>{0.9, 0.6, 0.8} << QStringList();
-    QTest::newRow("all switches off") << policy(0, 10, 0, 10, 0, 10) << "0" << QList<double>{-1.0, -1.0, -1.0}
-                                      << QStringList();
     // Thresholds are drawn, the tray stays quiet.
     QTest::newRow("closetrayremind") << policy(1, 10, 1, 10, 1, 10) << "1" << QList<double>{0.1, 0.1, 0.1} << QStringList();
     QTest::newRow("not a policy") << QStringLiteral("<html>busy</html>") << "0" << QList<double>{-1.0, -1.0, -1.0}

@@ -8,6 +8,7 @@
 #include "comm/clientreq.h"
 #include "src/Views/pageportal.h"
 #include "src/Views/portaliconloader.h"
+#include "src/Views/portalitemdelegate.h"
 #include "src/Views/portalitemmodel.h"
 #include "support/ctlsim.h"
 #include "support/simprocess.h"
@@ -20,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QSet>
 #include <QTabBar>
 #include <QTextDocument>
 #include <QtTest>
@@ -199,6 +201,8 @@ private slots:
     void unusualDocuments();
     void iconBadInput_data();
     void iconBadInput();
+    void cardsFillTheWidth_data();
+    void cardsFillTheWidth();
 
 private:
     QList<QJsonObject> sent(const QString& peer, int type) const;
@@ -571,6 +575,56 @@ void TestPagePortal::iconBadInput()
         QVERIFY2(failure.at(1).toString().contains(why), qPrintable(failure.at(1).toString()));
     }
     QCOMPARE(loader.inFlight(), 0);
+}
+
+void TestPagePortal::cardsFillTheWidth_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("pageWidth");
+    for (const int mode : {2, 0}) {
+        for (const int width : {400, 560, 790, 1000, 1300}) {
+            QTest::addRow("%s, %d px", mode == 0 ? "list" : "cards", width) << mode << width;
+        }
+    }
+}
+
+void TestPagePortal::cardsFillTheWidth()
+{
+    QFETCH(int, mode);
+    QFETCH(int, pageWidth);
+    const int before = page()->displayMode();
+    page()->updatePortalDisplayMode(mode);
+    page()->resize(pageWidth, 600);
+    const int least = CusItemDelegate::kPortalMinWidth + PagePortal::kItemSpacing;
+    QWidget* viewport = list()->viewport();
+    QAbstractItemModel* model = list()->model();
+    QVERIFY(model->rowCount() >= 4);
+    // Columns: the distinct left edges of the items, once the view has laid them out again.
+    auto columns = [&] {
+        QSet<int> lefts;
+        for (int row = 0; row < model->rowCount(); ++row) {
+            lefts.insert(list()->visualRect(model->index(row, 0)).left());
+        }
+        return lefts.size();
+    };
+    // As many columns as cards of the least width fit, the band the list keeps for a scroll bar aside.
+    QTRY_VERIFY_WITH_TIMEOUT(page()->listLayoutWidth() <= viewport->width() && viewport->width() > pageWidth - 80, 10000);
+    const int width = page()->listLayoutWidth();
+    const int expected = qMin(model->rowCount(), qMax(1, (width - 1 - PagePortal::kItemSpacing) / least));
+    QTRY_COMPARE_WITH_TIMEOUT(columns(), expected, 10000);
+    int right = 0;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QRect rect = list()->visualRect(model->index(row, 0));
+        QVERIFY2(rect.width() >= CusItemDelegate::kPortalMinWidth, qPrintable(QString::number(rect.width())));
+        right = qMax(right, rect.right() + 1);
+    }
+    // With enough entries for a full row, the empty band on the right is less than a card.
+    if (model->rowCount() >= expected) {
+        QVERIFY2(viewport->width() - right < CusItemDelegate::kPortalMinWidth,
+                 qPrintable(QStringLiteral("%1 px empty of %2").arg(viewport->width() - right).arg(viewport->width())));
+    }
+    page()->resize(790, 600);
+    page()->updatePortalDisplayMode(before < 0 ? 2 : before);
 }
 
 QTEST_MAIN(TestPagePortal)
