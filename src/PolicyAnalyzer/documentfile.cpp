@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -67,7 +68,7 @@ DocumentFile::Status DocumentFile::read(const QString& path, QByteArray& bytes)
     }
     bytes.resize(static_cast<int>(used));
     // Text mode: line ends become "\n".
-    if (bytes.contains('\r')) {
+    if (std::memchr(bytes.constData(), '\r', size_t(bytes.size())) != nullptr) {
         bytes.resize(static_cast<int>(std::remove(bytes.begin(), bytes.end(), '\r') - bytes.begin()));
     }
     return Ok;

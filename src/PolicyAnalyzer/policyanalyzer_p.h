@@ -8,6 +8,7 @@
 #include "corviscommon/logging.h"
 #include "corviscommon/productpaths.h"
 #include "src/PolicyAnalyzer/documentfile.h"
+#include "src/PolicyAnalyzer/fastjsondocument.h"
 #include "src/PolicyAnalyzer/policyanalyzer.h"
 
 #include <QJsonArray>
@@ -19,6 +20,10 @@
 #include <initializer_list>
 
 namespace policyreader {
+
+// QJsonValue::toObject().isEmpty(), named as FastJsonValue names it.
+inline bool isEmptyObject(const QJsonValue& value) { return value.toObject().isEmpty(); }
+inline bool isEmptyObject(const FastJsonValue& value) { return value.isEmptyObject(); }
 
 // ---------------------------------------------------------------------------------------------
 // The rules every reader shares: enter and exit lines, obtaining and parsing the bytes, and the
@@ -49,10 +54,16 @@ public:
 
     bool loadFile(const DocumentSpec& spec)
     {
+        QByteArray bytes;
+        return readFile(spec, bytes) && parse(bytes);
+    }
+
+    // The bytes of the reader's file; false, with the line logged, when it is missing or unreadable.
+    bool readFile(const DocumentSpec& spec, QByteArray& bytes)
+    {
         isFile_ = true;
         parseCode_ = spec.parseCode;
         const QString path = corvis::paths::install(spec.relativePath);
-        QByteArray bytes;
         switch (DocumentFile::read(path, bytes)) {
         case DocumentFile::Missing:
             found_ = false;
@@ -64,7 +75,7 @@ public:
         case DocumentFile::Ok:
             break;
         }
-        return parse(bytes);
+        return true;
     }
 
     bool loadText(const QString& text, int parseCode)
@@ -83,12 +94,46 @@ public:
     // `emptyCode` for both, or nothing when it is 0.
     bool object(QJsonObject& out, int emptyCode = -1)
     {
-        if (isFile_ && !document_.isObject()) {
+        out = document_.object();
+        return topObject(document_.isObject(), out.isEmpty(), emptyCode);
+    }
+
+    // object() of a top level given by what it is, whichever parser read it.
+    template <class Value>
+    bool object(const Value& root, int emptyCode = -1)
+    {
+        return topObject(root.isObject(), isEmptyObject(root), emptyCode);
+    }
+
+    // Parses the file's bytes and hands the top level to `read` (called with a FastJsonValue or a
+    // QJsonValue): through RapidJSON where it reads them as Qt does, else through Qt.
+    template <class Read>
+    bool readDocument(const DocumentSpec& spec, Read&& read)
+    {
+        QByteArray bytes;
+        if (!readFile(spec, bytes)) {
+            return fail();
+        }
+        FastJsonDocument fast;
+        if (fast.parse(bytes)) {
+            bytes = QByteArray();
+            parseError_ = QJsonParseError().errorString();
+            return read(fast.root());
+        }
+        if (!parse(bytes)) {
+            return fail();
+        }
+        return read(document_.isObject() ? QJsonValue(document_.object()) : QJsonValue(document_.array()));
+    }
+
+private:
+    bool topObject(bool isObject, bool isEmpty, int emptyCode)
+    {
+        if (isFile_ && !isObject) {
             logError(parseCode_, parseError_);
             return false;
         }
-        out = document_.object();
-        if (!out.isEmpty()) {
+        if (!isEmpty) {
             return true;
         }
         if (emptyCode < 0 || emptyCode == parseCode_) {
@@ -99,6 +144,7 @@ public:
         return false;
     }
 
+public:
     // An error line, then the error exit when the reader logs one.
     bool fail(int code, const QString& message = QString())
     {
@@ -153,7 +199,8 @@ private:
 inline QString text(const QJsonObject& object, QLatin1String key) { return object.value(key).toString(); }
 
 // A JSON number as an int: its integer part; 0 for anything else, NaN or out of range.
-inline int integer(const QJsonValue& value)
+template <class Value>
+int integer(const Value& value)
 {
     if (!value.isDouble()) {
         return 0;
@@ -200,22 +247,36 @@ inline bool nonEmptyObject(const QJsonObject& parent, QLatin1String key, QJsonOb
     return value.isObject() && !out.isEmpty();
 }
 
+// firstMissing() over a QJsonValue or a FastJsonValue entry.
+template <class Value>
+int firstMissingOf(const Value& entry, std::initializer_list<RequiredKey> keys, Value* values)
+{
+    for (const RequiredKey& required : keys) {
+        Value value = entry[required.key];
+        if (value.isUndefined()) {
+            return required.code;
+        }
+        *values++ = value;
+    }
+    return 0;
+}
+
 // The strings of a list of objects, each field by its key; used by the device and audit lists.
-template <class Record, size_t N>
-QList<Record> readRows(const QJsonArray& array, QString Record::*const (&fields)[N], const char* const (&keys)[N])
+// `Array` is a QJsonArray or a FastJsonValue::Array.
+template <class Record, class Array, size_t N>
+QList<Record> readRows(const Array& array, QString Record::*const (&fields)[N], const char* const (&keys)[N])
 {
     QList<Record> rows;
     rows.reserve(array.size());
-    for (const QJsonValue& value : array) {
-        const QJsonObject element = value.toObject();
-        if (element.isEmpty()) {
+    for (const auto value : array) {
+        if (isEmptyObject(value)) {
             continue;
         }
-        Record row;
+        rows.append(Record());
+        Record& row = rows.last();
         for (size_t i = 0; i < N; ++i) {
-            row.*fields[i] = text(element, QLatin1String(keys[i]));
+            row.*fields[i] = value[QLatin1String(keys[i])].toString();
         }
-        rows.append(row);
     }
     return rows;
 }

@@ -11,36 +11,38 @@ namespace {
 
 // Access-check sections.
 
-QList<st_secondaryNode> accessCheckItems(const QJsonArray& list, bool softnameFallback, bool logAvItems)
+// `Array` is a QJsonArray or a FastJsonValue::Array.
+template <class Array>
+QList<st_secondaryNode> accessCheckItems(const Array& list, bool softnameFallback, bool logAvItems)
 {
     QList<st_secondaryNode> items;
     items.reserve(list.size());
     corvis::LogBatch lines;  // written when the section is read, before the next section's lines
-    for (const QJsonValue& value : list) {
-        const QJsonObject element = value.toObject();
-        if (element.isEmpty()) {
+    for (const auto element : list) {
+        if (isEmptyObject(element)) {
             continue;
         }
-        st_secondaryNode item;
-        const QJsonValue reason = element.value(QLatin1String("reason"));
+        items.append(st_secondaryNode());
+        st_secondaryNode& item = items.last();
+        const auto reason = element[QLatin1String("reason")];
         if (reason.isString() || !softnameFallback) {
             item.reason = reason.toString();
         } else {
-            item.reason = text(element, QLatin1String("softname"));
+            item.reason = element[QLatin1String("softname")].toString();
         }
-        item.repairGuideUrl = text(element, QLatin1String("repairguideURL"));
+        item.repairGuideUrl = element[QLatin1String("repairguideURL")].toString();
         if (logAvItems) {
             LOG_BATCHED(lines) << "PRIMARY_NODE_AVCHECK list happen!";
         }
-        items.append(item);
     }
     return items;
 }
 
-QString softwareTitle(const QJsonObject& software)
+template <class Value>
+QString softwareTitle(const Value& software)
 {
     QString title = QStringLiteral("软件配置检查(");
-    const QJsonValue checkType = software.value(QLatin1String("checktype"));
+    const Value checkType = software[QLatin1String("checktype")];
     switch (checkType.isDouble() ? integer(checkType) : 0) {
     case 1:
     case 2:
@@ -54,6 +56,45 @@ QString softwareTitle(const QJsonObject& software)
         break;
     }
     return title + QLatin1Char(')');
+}
+
+template <class Value>
+bool readAccessSections(ReaderRun& run, const Value& root, st_accessCheckResult& result)
+{
+    if (!run.object(root)) {
+        return run.fail();
+    }
+    // Sections in their fixed order, each at most once.
+    const Value avcheck = root[QLatin1String("avcheck")];
+    const Value avlist = avcheck[QLatin1String("avlist")];
+    if (avcheck.isObject() && avlist.isArray()) {
+        LOG(INFO) << "PRIMARY_NODE_AVCHECK happen!";
+        result.nodes.append({QStringLiteral("防病毒软件检查"), accessCheckItems(avlist.toArray(), false, true)});
+    }
+    const Value software = root[QLatin1String("software")];
+    const Value softlist = software[QLatin1String("softlist")];
+    if (software.isObject() && softlist.isArray()) {
+        result.nodes.append({softwareTitle(software), accessCheckItems(softlist.toArray(), true, false)});
+    }
+    static const struct {
+        const char* key;
+        const char* title;
+    } arraySections[] = {
+        {"scrsaverpwd", "屏保检查"},      {"advancedConfig", "高级配置检查"}, {"hostnamecheck", "主机名检查"},
+        {"firewalldcheck", "防火墙检查"}, {"highriskports", "高危端口检查"},  {"rootlogincheck", "登录名检查"},
+    };
+    for (const auto& section : arraySections) {
+        const Value list = root[QLatin1String(section.key)];
+        if (!list.isArray()) {
+            continue;
+        }
+        if (qstrcmp(section.key, "firewalldcheck") == 0) {
+            LOG(INFO) << "PRIMARY_NODE_FIWALLD_CHECK happen!";
+        }
+        result.nodes.append({QString::fromUtf8(section.title), accessCheckItems(list.toArray(), false, false)});
+    }
+    result.nodeCount = result.nodes.size();
+    return run.succeed();
 }
 
 }  // namespace
@@ -121,42 +162,7 @@ bool PolicyAnalyzer::readAccessResult(st_accessCheckResult& result)
     ReaderRun run("readAccessResult", ErrorExit::Never);
     result.state = 1;
     result.nodes.clear();
-    QJsonObject root;
-    if (!run.loadFile(kAccessCheckResult) || !run.object(root)) {
-        return run.fail();
-    }
-
-    // Sections in their fixed order, each at most once.
-    const QJsonValue avcheck = root.value(QLatin1String("avcheck"));
-    const QJsonValue avlist = avcheck.toObject().value(QLatin1String("avlist"));
-    if (avcheck.isObject() && avlist.isArray()) {
-        LOG(INFO) << "PRIMARY_NODE_AVCHECK happen!";
-        result.nodes.append({QStringLiteral("防病毒软件检查"), accessCheckItems(avlist.toArray(), false, true)});
-    }
-    const QJsonValue software = root.value(QLatin1String("software"));
-    const QJsonValue softlist = software.toObject().value(QLatin1String("softlist"));
-    if (software.isObject() && softlist.isArray()) {
-        result.nodes.append({softwareTitle(software.toObject()), accessCheckItems(softlist.toArray(), true, false)});
-    }
-    static const struct {
-        const char* key;
-        const char* title;
-    } arraySections[] = {
-        {"scrsaverpwd", "屏保检查"},      {"advancedConfig", "高级配置检查"}, {"hostnamecheck", "主机名检查"},
-        {"firewalldcheck", "防火墙检查"}, {"highriskports", "高危端口检查"},  {"rootlogincheck", "登录名检查"},
-    };
-    for (const auto& section : arraySections) {
-        const QJsonValue list = root.value(QLatin1String(section.key));
-        if (!list.isArray()) {
-            continue;
-        }
-        if (qstrcmp(section.key, "firewalldcheck") == 0) {
-            LOG(INFO) << "PRIMARY_NODE_FIWALLD_CHECK happen!";
-        }
-        result.nodes.append({QString::fromUtf8(section.title), accessCheckItems(list.toArray(), false, false)});
-    }
-    result.nodeCount = result.nodes.size();
-    return run.succeed();
+    return run.readDocument(kAccessCheckResult, [&](const auto& root) { return readAccessSections(run, root, result); });
 }
 
 bool PolicyAnalyzer::readDynamicResult(st_dynamicAuthResult& result)

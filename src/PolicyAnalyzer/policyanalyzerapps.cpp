@@ -106,10 +106,12 @@ QString urlFileName(const QString& url)
 }
 
 // One application entry: each key looked up once, required keys checked in a given order.
+// `Value` is QJsonValue or FastJsonValue, whichever parser read the document.
+template <class Value>
 class ApplicationEntry
 {
 public:
-    explicit ApplicationEntry(const QJsonObject& entry) : entry_(entry) {}
+    explicit ApplicationEntry(const Value& entry) : entry_(entry) {}
 
     // The code of the first key of `keys` the entry lacks, or 0.
     int require(std::initializer_list<EntryKey> keys)
@@ -125,13 +127,13 @@ public:
     // Presence alone counts: a value of an unexpected type converts as Qt converts it.
     bool has(EntryKey key)
     {
-        values_[key] = entry_.value(kEntryKeys[key].key);
+        values_[key] = entry_[kEntryKeys[key].key];
         return !values_[key].isUndefined();
     }
 
     QString text(EntryKey key) const { return values_[key].toString(); }
     int decimal(EntryKey key) const { return values_[key].toString().toInt(nullptr, 10); }
-    int integer(EntryKey key) const { return ::integer(values_[key]); }
+    int integer(EntryKey key) const { return policyreader::integer(values_[key]); }
 
     void fill(const QString& cacheDir, st_resource& resource) const
     {
@@ -157,39 +159,31 @@ public:
     }
 
 private:
-    const QJsonObject entry_;
-    QJsonValue values_[EntryKeyCount];
+    const Value entry_;
+    Value values_[EntryKeyCount];
 };
 
 const std::initializer_list<EntryKey> kCommonKeys = {KeyAppID,      KeyAppName,      KeyAppIco,       KeyUrl,
                                                       KeyUidclassid, KeyIbrowsertype, KeyIsProtectApp};
 
-}  // namespace
-
-// ---------------------------------------------------------------------------------------------
-// Applications, categories, network modes.
-
-bool PolicyAnalyzer::readAppList(QList<st_resource>& list)
+template <class Value>
+bool readApplications(ReaderRun& run, const Value& root, bool vesk, QList<st_resource>& list)
 {
-    ReaderRun run("readAppList", ErrorExit::AfterFound);
-    list.clear();
-    const bool vesk = corvis::Edition::current().isVesk();
-    QJsonObject root;
-    if (!run.loadFile(vesk ? kResource : kAppList) || !run.object(root, RESOURCE_NO_LIST)) {
+    if (!run.object(root, RESOURCE_NO_LIST)) {
         return run.fail();
     }
-    const QJsonValue entries = root.value(vesk ? QLatin1String("GatewayConfig") : QLatin1String("data"));
+    const Value entries = root[vesk ? QLatin1String("GatewayConfig") : QLatin1String("data")];
     if (!entries.isArray()) {
         return run.fail(RESOURCE_NO_LIST);
     }
     const QString cacheDir = corvis::paths::cacheDir();
-    const QJsonArray array = entries.toArray();
+    const auto array = entries.toArray();
     list.reserve(array.size());
-    for (const QJsonValue& value : array) {
+    for (const Value value : array) {
         if (!value.isObject()) {
             continue;
         }
-        ApplicationEntry entry(value.toObject());
+        ApplicationEntry<Value> entry(value);
         int missing = entry.require(kCommonKeys);
         if (missing == 0 && !vesk) {
             missing = entry.require({KeyEnable, KeyIAppHide, KeyCollect});
@@ -204,21 +198,37 @@ bool PolicyAnalyzer::readAppList(QList<st_resource>& list)
         if (missing != 0) {
             return run.fail(missing);
         }
-        st_resource resource;
+        // Filled in place: a copy costs as much as the filling.
+        list.append(st_resource());
+        st_resource& resource = list.last();
         entry.fill(cacheDir, resource);
         if (vesk) {
             resource.isCreateIconInSandbox = entry.decimal(KeyIsCreateIconInSandbox) != 0;
             resource.source = entry.text(KeySource);
             if (!resource.isCreateIconInSandbox || resource.source.isEmpty()) {
+                list.removeLast();
                 continue;
             }
         } else {
             entry.fillSwitches(resource);
         }
         LOG_BATCHED(run.entryLines()) << "source:" << resource.source << ", aum Ico: " << resource.AppIco;
-        list.append(resource);
     }
     return run.succeed();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Applications, categories, network modes.
+
+bool PolicyAnalyzer::readAppList(QList<st_resource>& list)
+{
+    ReaderRun run("readAppList", ErrorExit::AfterFound);
+    list.clear();
+    const bool vesk = corvis::Edition::current().isVesk();
+    return run.readDocument(vesk ? kResource : kAppList,
+                            [&](const auto& root) { return readApplications(run, root, vesk, list); });
 }
 
 bool PolicyAnalyzer::readAppApplyList(QList<st_resource>& list, QString& applyTip)
@@ -260,22 +270,21 @@ bool PolicyAnalyzer::readAppApplyList(QList<st_resource>& list, QString& applyTi
     return run.succeed();
 }
 
-bool PolicyAnalyzer::readAppCat(QList<st_appCat>& list)
+namespace {
+
+template <class Value>
+bool readCategories(ReaderRun& run, const Value& root, bool nameFirst, QList<st_appCat>& list)
 {
-    ReaderRun run("readAppCat", ErrorExit::AfterFound);
-    list.clear();
-    if (!run.loadFile(kAppCat)) {
-        return run.fail();
-    }
     // The categories are a top-level array; a top-level object holds none.
-    const bool nameFirst = corvis::Edition::current().is(corvis::Edition::Id::TirrowaUosX86);
-    for (const QJsonValue& value : run.document().array()) {
+    const auto array = root.toArray();
+    list.reserve(array.size());
+    for (const Value value : array) {
         if (!value.isObject()) {
             continue;
         }
         // icount, uidclassid, strdesc, acfid, strclassname
-        QJsonValue field[5];
-        const int missing = firstMissing(value.toObject(),
+        Value field[5];
+        const int missing = firstMissingOf(value,
                                          {
                                              {QLatin1String("icount"), APP_CAT_NO_ICOUNT},
                                              {QLatin1String("uidclassid"), APP_CAT_NO_UIDCLASSID},
@@ -287,7 +296,8 @@ bool PolicyAnalyzer::readAppCat(QList<st_appCat>& list)
         if (missing != 0) {
             return run.fail(missing);
         }
-        st_appCat category;
+        list.append(st_appCat());
+        st_appCat& category = list.last();
         category.icount = field[0].toString().toInt(nullptr, 10);
         category.uidclassid = field[1].toString();
         category.acfid = field[3].toString();
@@ -296,9 +306,18 @@ bool PolicyAnalyzer::readAppCat(QList<st_appCat>& list)
         const QString& first = nameFirst ? className : desc;
         const QString& second = nameFirst ? desc : className;
         category.strDesc = !first.isEmpty() ? first : !second.isEmpty() ? second : QStringLiteral("未命名");
-        list.append(category);
     }
     return run.succeed();
+}
+
+}  // namespace
+
+bool PolicyAnalyzer::readAppCat(QList<st_appCat>& list)
+{
+    ReaderRun run("readAppCat", ErrorExit::AfterFound);
+    list.clear();
+    const bool nameFirst = corvis::Edition::current().is(corvis::Edition::Id::TirrowaUosX86);
+    return run.readDocument(kAppCat, [&](const auto& root) { return readCategories(run, root, nameFirst, list); });
 }
 
 bool PolicyAnalyzer::readPolicyGetNetmode(QMap<QString, st_netmode>& modes)
@@ -369,7 +388,7 @@ bool PolicyAnalyzer::parseKavItsm(st_resource& resource)
         if (!value.isObject()) {
             continue;
         }
-        ApplicationEntry entry(value.toObject());
+        ApplicationEntry<QJsonValue> entry(value);
         int missing = entry.require(kCommonKeys);
         if (missing == 0) {
             missing = entry.require({KeyEnable, KeyIAppHide, KeyRunMode, KeyResourceType});

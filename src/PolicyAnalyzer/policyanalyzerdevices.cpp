@@ -86,53 +86,58 @@ bool PolicyAnalyzer::readLoginAudit(QList<st_loginAuditItem>& items)
 {
     ReaderRun run("readLoginAudit", ErrorExit::AfterFound);
     items.clear();
-    QJsonObject root;
-    if (!run.loadFile(kLoginAudit) || !run.object(root)) {
-        return run.fail();
-    }
-    const QJsonValue list = root.value(QLatin1String("data")).toObject().value(QLatin1String("list"));
-    if (!list.isArray()) {
-        return run.fail(LOGIN_AUDIT_NO_LIST);
-    }
-    static QString st_loginAuditItem::*const fields[] = {&st_loginAuditItem::action_time, &st_loginAuditItem::auth_type,
-                                                          &st_loginAuditItem::client_ip, &st_loginAuditItem::client_mac,
-                                                          &st_loginAuditItem::description};
-    static const char* const keys[] = {"action_time", "auth_type", "client_ip", "client_mac", "description"};
-    items = readRows<st_loginAuditItem>(list.toArray(), fields, keys);
-    return run.succeed();
+    return run.readDocument(kLoginAudit, [&](const auto& root) {
+        if (!run.object(root)) {
+            return run.fail();
+        }
+        const auto list = root[QLatin1String("data")][QLatin1String("list")];
+        if (!list.isArray()) {
+            return run.fail(LOGIN_AUDIT_NO_LIST);
+        }
+        static QString st_loginAuditItem::*const fields[] = {&st_loginAuditItem::action_time, &st_loginAuditItem::auth_type,
+                                                              &st_loginAuditItem::client_ip, &st_loginAuditItem::client_mac,
+                                                              &st_loginAuditItem::description};
+        static const char* const keys[] = {"action_time", "auth_type", "client_ip", "client_mac", "description"};
+        items = readRows<st_loginAuditItem>(list.toArray(), fields, keys);
+        return run.succeed();
+    });
 }
 
 namespace {
 
-bool readInforms(ReaderRun& run, const DocumentSpec& spec, QList<st_inform>& items)
+template <class Value>
+bool readInformsFrom(ReaderRun& run, const Value& root, QList<st_inform>& items)
 {
-    items.clear();
-    QJsonObject root;
-    if (!run.loadFile(spec) || !run.object(root)) {
+    if (!run.object(root)) {
         return run.fail();
     }
-    const QJsonValue list = root.value(QLatin1String("data")).toObject().value(QLatin1String("list"));
+    const Value list = root[QLatin1String("data")][QLatin1String("list")];
     if (!list.isArray()) {
         return run.fail(INFORM_LIST_NO_LIST);
     }
     static QString st_inform::*const fields[] = {&st_inform::id, &st_inform::title, &st_inform::content,
                                                   &st_inform::time};
     static const char* const keys[] = {"id", "title", "content", "time"};
-    const QJsonArray array = list.toArray();
+    const auto array = list.toArray();
     items.reserve(array.size());
-    for (const QJsonValue& value : array) {
-        const QJsonObject element = value.toObject();
-        if (element.isEmpty()) {
+    for (const Value value : array) {
+        if (isEmptyObject(value)) {
             continue;
         }
-        st_inform item;
+        items.append(st_inform());
+        st_inform& item = items.last();
         for (size_t i = 0; i < std::size(fields); ++i) {
-            item.*fields[i] = text(element, QLatin1String(keys[i]));
+            item.*fields[i] = value[QLatin1String(keys[i])].toString();
         }
-        item.isRead = integer(element, QLatin1String("read"));
-        items.append(item);
+        item.isRead = integer(value[QLatin1String("read")]);
     }
     return run.succeed();
+}
+
+bool readInforms(ReaderRun& run, const DocumentSpec& spec, QList<st_inform>& items)
+{
+    items.clear();
+    return run.readDocument(spec, [&](const auto& root) { return readInformsFrom(run, root, items); });
 }
 
 }  // namespace

@@ -1,0 +1,187 @@
+#include "src/PolicyAnalyzer/fastjsondocument.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+std::atomic<bool> g_disabled{false};
+
+// An escaped UTF-16 surrogate ("\uD800".."\uDFFF"). Qt keeps a lone one as it is, RapidJSON
+// refuses a lone high one and encodes a lone low one as bytes that are not UTF-8.
+bool hasSurrogateEscape(const char* data, size_t size)
+{
+    const char* end = data + size;
+    for (const char* at = data; (at = static_cast<const char*>(std::memchr(at, '\\', size_t(end - at)))) != nullptr;) {
+        if (end - at >= 4 && at[1] == 'u' && (at[2] == 'd' || at[2] == 'D')) {
+            const char c = at[3];
+            if ((c >= '8' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')) {
+                return true;
+            }
+        }
+        if (end - at <= 2) {
+            break;
+        }
+        at += 2;  // the escaped character cannot start another escape
+    }
+    return false;
+}
+
+// Whether `data` is UTF-8 as Qt and RapidJSON accept it: no overlong forms, no surrogates, nothing
+// above U+10FFFF. Checked once over the whole text, runs of ASCII eight bytes at a time; outside
+// strings any byte above 0x7F is an error for both parsers anyway.
+bool isValidUtf8(const unsigned char* data, size_t size)
+{
+    const unsigned char* at = data;
+    const unsigned char* const end = data + size;
+    while (at < end) {
+        if (end - at >= 8) {
+            uint64_t word;
+            std::memcpy(&word, at, sizeof word);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                at += 8;
+                continue;
+            }
+        }
+        const unsigned char c = *at;
+        if (c < 0x80) {
+            ++at;
+            continue;
+        }
+        int follow;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            follow = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            follow = 2;
+            low = c == 0xE0 ? 0xA0 : 0x80;
+            high = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            follow = 3;
+            low = c == 0xF0 ? 0x90 : 0x80;
+            high = c == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (end - at <= follow || at[1] < low || at[1] > high) {
+            return false;
+        }
+        for (int i = 2; i <= follow; ++i) {
+            if (at[i] < 0x80 || at[i] > 0xBF) {
+                return false;
+            }
+        }
+        at += follow + 1;
+    }
+    return true;
+}
+
+// Builds the document from the reader's events, refusing what Qt would read otherwise.
+class Builder
+{
+public:
+    explicit Builder(rapidjson::Document& document) : document_(document) {}
+
+    bool Null() { return document_.Null(); }
+    bool Bool(bool b) { return document_.Bool(b); }
+    bool Int(int i) { return document_.Int(i); }
+    bool Uint(unsigned u) { return document_.Uint(u); }
+    bool Int64(int64_t i) { return document_.Int64(i); }
+    bool Uint64(uint64_t u) { return document_.Uint64(u); }
+    // Qt refuses a number that underflows to 0 or overflows; an exact 0 written with a fraction or
+    // an exponent is rare enough to leave to Qt as well.
+    bool Double(double d) { return d != 0.0 && std::isfinite(d) && document_.Double(d); }
+    bool RawNumber(const char* text, rapidjson::SizeType length, bool copy) { return document_.RawNumber(text, length, copy); }
+    bool String(const char* text, rapidjson::SizeType length, bool copy) { return document_.String(text, length, copy); }
+    bool Key(const char* text, rapidjson::SizeType length, bool copy)
+    {
+        keys_.push_back(Name{text, length});
+        return document_.Key(text, length, copy);
+    }
+    bool StartObject()
+    {
+        objectStarts_.push_back(keys_.size());
+        return ++depth_ <= FastJsonDocument::kMaxDepth && document_.StartObject();
+    }
+    bool EndObject(rapidjson::SizeType members)
+    {
+        --depth_;
+        const size_t start = objectStarts_.back();
+        objectStarts_.pop_back();
+        // Qt sorts an object's members with std::sort and keeps the last of equal keys in the
+        // sorted order: the last in the text for up to 16 members, where that sort is an
+        // insertion sort, but any of them beyond. Such an object is left to Qt.
+        const bool agrees = members <= kStableSortLimit || !hasDuplicate(start);
+        keys_.resize(start);
+        return agrees && document_.EndObject(members);
+    }
+    bool StartArray() { return ++depth_ <= FastJsonDocument::kMaxDepth && document_.StartArray(); }
+    bool EndArray(rapidjson::SizeType elements)
+    {
+        --depth_;
+        return document_.EndArray(elements);
+    }
+
+private:
+    struct Name {
+        const char* text;
+        rapidjson::SizeType length;
+        bool operator<(const Name& other) const
+        {
+            return length != other.length ? length < other.length : std::memcmp(text, other.text, length) < 0;
+        }
+        bool operator==(const Name& other) const { return length == other.length && std::memcmp(text, other.text, length) == 0; }
+    };
+
+    static constexpr rapidjson::SizeType kStableSortLimit = 16;
+
+    bool hasDuplicate(size_t start) const
+    {
+        std::vector<Name> names(keys_.begin() + static_cast<std::ptrdiff_t>(start), keys_.end());
+        std::sort(names.begin(), names.end());
+        return std::adjacent_find(names.begin(), names.end()) != names.end();
+    }
+
+    rapidjson::Document& document_;
+    int depth_ = 0;
+    std::vector<Name> keys_;            // of the objects open, in order
+    std::vector<size_t> objectStarts_;  // where each open object's keys start in keys_
+};
+
+}  // namespace
+
+bool FastJsonDocument::parse(const QByteArray& bytes)
+{
+    const char* data = bytes.constData();
+    const size_t size = size_t(bytes.size());
+    // The stream below ends at the first NUL; Qt reads on and refuses what follows.
+    if (g_disabled.load(std::memory_order_relaxed) || std::memchr(data, '\0', size) != nullptr ||
+        hasSurrogateEscape(data, size) || !isValidUtf8(reinterpret_cast<const unsigned char*>(data), size)) {
+        return false;
+    }
+    // Strings are decoded in place, in a copy: the caller keeps the bytes for Qt should this decline.
+    text_ = QByteArray(data, bytes.size());
+    bool parsed = false;
+    // Iterative: a deep document cannot exhaust the stack. Full precision: numbers as strtod reads
+    // them. The encoding was checked above.
+    auto generate = [this, &parsed](rapidjson::Document& document) {
+        Builder builder(document);
+        rapidjson::InsituStringStream stream(text_.data());
+        rapidjson::Reader reader;
+        parsed = !reader
+                      .Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseFullPrecisionFlag | rapidjson::kParseInsituFlag>(
+                          stream, builder)
+                      .IsError();
+        return parsed;
+    };
+    document_.Populate(generate);
+    return parsed && (document_.IsObject() || document_.IsArray());
+}
+
+void FastJsonDocument::setDisabled(bool on) { g_disabled.store(on, std::memory_order_relaxed); }
+
+bool FastJsonDocument::disabled() { return g_disabled.load(std::memory_order_relaxed); }
