@@ -7,7 +7,7 @@
 #include "corviscommon/secretmask.h"
 #include "http/api.h"
 #include "http/jsonparse.h"
-#include "http/rapidjson.h"
+#include "corviscommon/rapidjson.h"
 
 #include <QString>
 

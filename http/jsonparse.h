@@ -1,6 +1,6 @@
 #pragma once
 
-#include "http/rapidjson.h"
+#include "corviscommon/rapidjson.h"
 
 #include <cstddef>
 #include <string>

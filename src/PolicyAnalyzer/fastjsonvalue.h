@@ -5,22 +5,7 @@
 // empty and a number 0 when the value has another type, and of a duplicated key the last value
 // counts.
 
-// Standard headers first: templates they define inside the attribute's region would be warned about.
-#include <cstring>
-#include <istream>
-#include <string>
-
-// RapidJSON 1.1 adds an offset to the null pointer of its internal stack before the stack's first
-// allocation: harmless, but UBSan's pointer-overflow check stops there. The check is left out of
-// RapidJSON's own functions only.
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((no_sanitize("pointer-overflow"))), apply_to = function)
-#endif
-#include <rapidjson/document.h>
-#include <rapidjson/reader.h>
-#if defined(__clang__)
-#pragma clang attribute pop
-#endif
+#include "corviscommon/rapidjson.h"
 
 #include <QLatin1String>
 #include <QString>
