@@ -96,16 +96,24 @@ public:
                fail(QStringLiteral("\"%1\" did not show").arg(name));
     }
 
-    // Waits until the services got a request of this type ("0x0118").
-    bool waitRequest(const QString& type)
+    // Waits until something whose name begins with `start` shows (a text that counts down).
+    bool waitShownStart(const QString& start, const QString& role = QString())
     {
-        return sim_.waitForRequest(QStringLiteral("corvisclient"), type, kWaitMs) ||
-               fail(QStringLiteral("no request %1 reached the services").arg(type));
+        return !app_.waitForStart(start, role, kWaitMs).isEmpty() ||
+               fail(QStringLiteral("nothing beginning with \"%1\" showed").arg(start));
     }
 
-    bool push(quint16 code)
+    // Waits until the services got a request of this type ("0x0118").
+    bool waitRequest(const QString& type, const QString& peer = QStringLiteral("corvisclient"))
     {
-        return sim_.push(code) == 0 || fail(QStringLiteral("the push 0x%1 was not delivered").arg(code, 4, 16, QLatin1Char('0')));
+        return sim_.waitForRequest(peer, type, kWaitMs) ||
+               fail(QStringLiteral("no request %1 reached %2").arg(type, peer));
+    }
+
+    bool push(quint16 code, int arg = 0, const QString& text = QString())
+    {
+        return sim_.push(code, arg, text) == 0 ||
+               fail(QStringLiteral("the push 0x%1 was not delivered").arg(code, 4, 16, QLatin1Char('0')));
     }
 
     bool waitWindow(qint64 pid)
@@ -590,6 +598,80 @@ const Scene kScenes[] = {
                 d.waitRequest(QStringLiteral("0x0605")) && d.waitRequest(QStringLiteral("0x0106")) &&
                 d.waitRequest(QStringLiteral("0x0115")) && d.push(0x0310) && d.waitWindow(d.pid) &&
                 d.waitShown(QStringLiteral("统一门户"), QStringLiteral("check box"));
+     }},
+    }},
+    // The work area's pop-ups: the user menu; the services lost the controller and the SPA is redone.
+    {"notices", "the user menu, the notice that the SPA must be redone and the redo", {QStringLiteral("demo")}, {}, {
+    {"user-menu.png", "the user menu of the top bar",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.typeInto(QStringLiteral("账号"), QStringLiteral("demo")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0115")) && d.push(0x0310) && d.waitWindow(d.pid) &&
+                d.waitShown(QStringLiteral("统一门户"), QStringLiteral("check box")) && d.click(QStringLiteral("用户菜单")) &&
+                d.waitShown(QStringLiteral("注销"), QStringLiteral("menu item"));
+     }},
+    {"spa-disconnect.png", "the services lost the controller: the SPA must be redone",
+     [](Demo& d) {
+         return d.key(QStringLiteral("Escape")) && d.push(0x0327) && d.waitShown(QStringLiteral("立即前往"), QStringLiteral("push button"));
+     }},
+    {"spa-redo.png", "the SPA page while the tray redoes the SPA",
+     [](Demo& d) {
+         return d.click(QStringLiteral("立即前往"), QStringLiteral("push button")) &&
+                d.waitRequest(QStringLiteral("0x0701"), QStringLiteral("corvistray")) &&
+                d.waitShown(QStringLiteral("预认证"), QStringLiteral("label"));
+     }},
+    }},
+    // The login page's other faces: the phone tab, an account locked after failed logins.
+    {"login-lock", "the phone tab and the lock count-down", {QStringLiteral("demo")}, {}, {
+    {"login-phone-tab.png", "the phone tab",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.click(QStringLiteral("手机号登录"), QStringLiteral("page tab")) &&
+                d.waitShown(QStringLiteral("手机号"), QStringLiteral("text"));
+     }},
+    {"login-lock-countdown.png", "an account locked after five failed logins, counting down",
+     [](Demo& d) {
+         return d.click(QStringLiteral("账号登录"), QStringLiteral("page tab")) &&
+                d.typeInto(QStringLiteral("账号"), QStringLiteral("locked")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0113")) && d.waitShownStart(QStringLiteral("您已登录失败5次，账户锁定"), QStringLiteral("label"));
+     }},
+    }},
+    // The logging page stays while the service holds the access check (slowlogin withholds its
+    // result until the step pushes it).
+    {"logging", "the logging page during the access check", {QStringLiteral("demo"), QStringLiteral("slowlogin")}, {}, {
+    {"logging-access-check.png", "the access check under way",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.typeInto(QStringLiteral("账号"), QStringLiteral("access")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0113")) &&
+                d.waitShown(QStringLiteral("正在进行接入检查，请稍等"), QStringLiteral("label"));
+     }},
+    }},
+    // The vesk step login's other faces: an image code, no bound device, the workbench being made.
+    {"step-more", "the image code, the empty bound-device list and the workbench being created",
+     {QStringLiteral("demo"), QStringLiteral("vesk"), QStringLiteral("slowlogin")},
+     [](SceneSetup& s) {
+         return s.setIni(QStringLiteral("ini/syscfg.ini"), "Mervasso", "customProject", QStringLiteral("vesk-uos-4.19.71"));
+     }, {
+    {"step-image-code.png", "the second step asking for the code of a picture",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.waitShown(QStringLiteral("登录"), QStringLiteral("push button")) &&
+                d.typeInto(QStringLiteral("账号"), QStringLiteral("stepimage")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0129")) && d.waitShown(QStringLiteral("验证码"), QStringLiteral("text"));
+     }},
+    {"device-bind-empty.png", "no device bound to the account yet",
+     [](Demo& d) {
+         return d.setup->prefix.writeInstallFile(QStringLiteral("ini/devicebind.json"),
+                                                 R"({"userName":"stepimage","data":[],"rows":[]})") &&
+                d.click(QStringLiteral("查看绑定设备"), QStringLiteral("push button")) &&
+                d.waitShown(QStringLiteral("暂无绑定设备"), QStringLiteral("label"));
+     }},
+    {"logging-workbench.png", "the code accepted: the workbench on this computer is being created",
+     [](Demo& d) {
+         return d.key(QStringLiteral("Escape")) && d.typeInto(QStringLiteral("验证码"), QStringLiteral("123456")) &&
+                d.key(QStringLiteral("Return")) && d.waitRequest(QStringLiteral("0x0130")) &&
+                d.waitShown(QStringLiteral("正在创建您电脑上的安全工作台"), QStringLiteral("label"));
      }},
     }},
     // Device pixel ratio 2 on a screen twice as large: pictures sharp ("@2x"), no text cut.

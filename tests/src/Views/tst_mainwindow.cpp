@@ -183,6 +183,7 @@ void TestMainWindow::cleanup()
     QVERIFY(prefix_->writeUserInfo(kUserInfo));
     QVERIFY(prefix_->writeInstallFile(QStringLiteral("ini/systemTitle.json"), kSystemTitle));
     DialogAppFor::instance()->hide();
+    DialogSPADisconnect::instance()->hide();
     window_->viewTop()->dialogInform()->hide();
     window_->viewTop()->dialogPersonalCenter()->exitClear();
     PageSPA::instance()->onOauthToLogin();
@@ -624,7 +625,8 @@ void TestMainWindow::windowPushes_data()
     QTest::addColumn<Check>("check");
     MainWindow* w = window_;
     DialogAppFor* appFor = DialogAppFor::instance();
-    QTest::newRow("39 spa disconnect") << 39 << 0 << "" << Check([w] { return w->isVisible(); });
+    QTest::newRow("39 spa disconnect") << 39 << 0 << ""
+                                       << Check([w] { return w->isVisible() && DialogSPADisconnect::instance()->isVisible(); });
     QTest::newRow("41 open portal") << 41 << 0 << ""
                                     << Check([w] { return w->isVisible() && w->currentWorkPage() == PagePortal::instance(); });
     QTest::newRow("43 show messages") << 43 << 0 << "" << Check([w] { return w->viewTop()->dialogInform()->isVisible(); });
