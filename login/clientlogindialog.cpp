@@ -103,6 +103,12 @@ void ClientLoginDialog::buildUi()
     closeButton_->setFlat(true);
     connect(minButton_, &QPushButton::clicked, this, [this] { emit sendWindowsChange(0); });
     connect(closeButton_, &QPushButton::clicked, this, [this] { emit sendWindowsChange(1); });
+    // Hidden while a login finishes: the title and the pages below must not move up meanwhile.
+    for (QPushButton* button : {minButton_, closeButton_}) {
+        QSizePolicy policy = button->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        button->setSizePolicy(policy);
+    }
     auto* titleBar = new QHBoxLayout;
     titleBar->addWidget(title);
     titleBar->addStretch(1);

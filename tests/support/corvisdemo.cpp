@@ -667,11 +667,11 @@ const Scene kScenes[] = {
                 d.click(QStringLiteral("查看绑定设备"), QStringLiteral("push button")) &&
                 d.waitShown(QStringLiteral("暂无绑定设备"), QStringLiteral("label"));
      }},
-    {"logging-workbench.png", "the code accepted: the workbench on this computer is being created",
+    {"logging-first-workbench.png", "the code accepted: the first workbench on this computer is being created",
      [](Demo& d) {
          return d.key(QStringLiteral("Escape")) && d.typeInto(QStringLiteral("验证码"), QStringLiteral("123456")) &&
                 d.key(QStringLiteral("Return")) && d.waitRequest(QStringLiteral("0x0130")) &&
-                d.waitShown(QStringLiteral("正在创建您电脑上的安全工作台"), QStringLiteral("label"));
+                d.waitShownStart(QStringLiteral("首次创建安全工作台耗时会较长"), QStringLiteral("label"));
      }},
     }},
     // Device pixel ratio 2 on a screen twice as large: pictures sharp ("@2x"), no text cut.
