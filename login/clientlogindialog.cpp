@@ -714,6 +714,7 @@ void ClientLoginDialog::applyAfterLogin(LoginKind kind)
 void ClientLoginDialog::askReminder(PageLoginType type, const QString& text)
 {
     CusMessageBox box(this);
+    box.setThemeColours(LoginColors::theme(Common::edition()), LoginColors::themeHover(Common::edition()));
     box.setObjectName(QStringLiteral("veskloginreminderwidget"));
     box.setButtonTexts(QStringLiteral("继续登录"), QStringLiteral("取消"));
     if (box.ask(text, true, QStringLiteral("登录提醒"))) {
@@ -945,6 +946,7 @@ void ClientLoginDialog::onBackVersionBtn()
 {
     const QString path = corvis::paths::updateBackup();
     CusMessageBox box(this);
+    box.setThemeColours(LoginColors::theme(Common::edition()), LoginColors::themeHover(Common::edition()));
     if (!QFileInfo::exists(path)) {
         LOG(INFO) << "file is not exist! path" << path;
         box.ask(QStringLiteral("检测不到安装包，无法进行回退操作"), false);

@@ -674,6 +674,62 @@ const Scene kScenes[] = {
                 d.waitShownStart(QStringLiteral("首次创建安全工作台耗时会较长"), QStringLiteral("label"));
      }},
     }},
+    // The login page before the service named its tabs (slowtitle answers the title late).
+    {"login-loading", "the login page waiting for its tabs", {QStringLiteral("demo"), QStringLiteral("slowtitle")}, {}, {
+    {"login-loading.png", "the loading picture until the service names the login tabs",
+     [](Demo& d) { return d.waitWindow(d.pid) && d.waitRequest(QStringLiteral("0x0112")); }},
+    }},
+    // The self-service reset of a vesk edition: the code on its way, then back to the login page
+    // with the new password filled in.
+    {"login-reset", "the reset page sending its code and resetting the password", {QStringLiteral("demo")},
+     [](SceneSetup& s) {
+         return s.setIni(QStringLiteral("ini/syscfg.ini"), "Mervasso", "customProject", QStringLiteral("vesk-uos-4.19.71"));
+     }, {
+    {"reset-code-sent.png", "the reset page with its code sent",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.click(QStringLiteral("重置密码"), QStringLiteral("push button")) &&
+                d.typeInto(QStringLiteral("柜员号"), QStringLiteral("t1001")) &&
+                d.typeInto(QStringLiteral("身份证号码"), QStringLiteral("11010519491231002X")) &&
+                d.typeInto(QStringLiteral("新密码"), QStringLiteral("Kq9z!mA2")) &&
+                d.typeInto(QStringLiteral("确认新密码"), QStringLiteral("Kq9z!mA2")) &&
+                d.click(QStringLiteral("获取重置验证码"), QStringLiteral("push button")) &&
+                d.waitRequest(QStringLiteral("0x0103")) && d.waitShownStart(QStringLiteral("验证码已发送"), QStringLiteral("label"));
+     }},
+    {"reset-done.png", "the password reset: back on the login page, ready to log in",
+     [](Demo& d) {
+         return d.typeInto(QStringLiteral("重置验证码"), QStringLiteral("123456")) &&
+                d.click(QStringLiteral("提交"), QStringLiteral("push button")) && d.waitRequest(QStringLiteral("0x0104")) &&
+                d.waitShown(QStringLiteral("重置密码成功，请重新登录"), QStringLiteral("label"));
+     }},
+    }},
+    // A step login from the phone tab of a vesk edition: the account is in use elsewhere.
+    {"step-reminder", "the question whether to log in although the account is in use elsewhere", {QStringLiteral("demo")},
+     [](SceneSetup& s) {
+         return s.setIni(QStringLiteral("ini/syscfg.ini"), "Mervasso", "customProject", QStringLiteral("vesk-uos-4.19.71"));
+     }, {
+    {"login-reminder.png", "the login reminder",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.click(QStringLiteral("手机号登录"), QStringLiteral("page tab")) &&
+                d.typeInto(QStringLiteral("手机号"), QStringLiteral("13800000000")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0129")) && d.waitShown(QStringLiteral("继续登录"), QStringLiteral("push button"));
+     }},
+    }},
+    // Rolling back to the installed version's predecessor from the version page.
+    {"version-rollback", "the version page asking before a rollback", {QStringLiteral("demo")},
+     [](SceneSetup& s) {
+         return s.setIni(QStringLiteral("ini/syscfg.ini"), "functions", "rollbackUpdate", QStringLiteral("1")) &&
+                s.prefix.writeInstallFile(QStringLiteral("update/bak/corvis_update.zip"), QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0'));
+     }, {
+    {"version-rollback-confirm.png", "the question before rolling back to the previous version",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.typeInto(QStringLiteral("账号"), QStringLiteral("demo")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0115")) && d.push(0x0310) && d.waitWindow(d.pid) &&
+                d.click(QStringLiteral("版本检测")) && d.click(QStringLiteral("版本回退"), QStringLiteral("push button")) &&
+                d.waitShown(QStringLiteral("检测到上一版本，是否回退并安装"), QStringLiteral("label"));
+     }},
+    }},
     // Device pixel ratio 2 on a screen twice as large: pictures sharp ("@2x"), no text cut.
     {"hidpi", "the login page and the work area at device pixel ratio 2", {QStringLiteral("demo")},
      [](SceneSetup& s) {
