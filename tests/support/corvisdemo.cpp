@@ -610,6 +610,11 @@ const Scene kScenes[] = {
                 d.waitShown(QStringLiteral("统一门户"), QStringLiteral("check box")) && d.click(QStringLiteral("用户菜单")) &&
                 d.waitShown(QStringLiteral("注销"), QStringLiteral("menu item"));
      }},
+    {"messages-all-read.png", "the message centre with every message read",
+     [](Demo& d) {
+         return d.key(QStringLiteral("Escape")) && d.click(QStringLiteral("消息")) &&
+                d.click(QStringLiteral("全部已读"), QStringLiteral("push button")) && d.waitRequest(QStringLiteral("0x011e"));
+     }},
     {"spa-disconnect.png", "the services lost the controller: the SPA must be redone",
      [](Demo& d) {
          return d.key(QStringLiteral("Escape")) && d.push(0x0327) && d.waitShown(QStringLiteral("立即前往"), QStringLiteral("push button"));
@@ -728,6 +733,14 @@ const Scene kScenes[] = {
                 d.waitRequest(QStringLiteral("0x0115")) && d.push(0x0310) && d.waitWindow(d.pid) &&
                 d.click(QStringLiteral("版本检测")) && d.click(QStringLiteral("版本回退"), QStringLiteral("push button")) &&
                 d.waitShown(QStringLiteral("检测到上一版本，是否回退并安装"), QStringLiteral("label"));
+     }},
+    }},
+    // A QR code nobody scanned in time.
+    {"qrcode-expired", "the QR code expired", {QStringLiteral("demo"), QStringLiteral("qrcode-expired")}, {}, {
+    {"qrcode-expired.png", "the expired code, with the way to a new one",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.click(QStringLiteral("扫码登录"), QStringLiteral("page tab")) &&
+                d.waitShown(QStringLiteral("刷新二维码"));
      }},
     }},
     // Device pixel ratio 2 on a screen twice as large: pictures sharp ("@2x"), no text cut.
