@@ -743,6 +743,30 @@ const Scene kScenes[] = {
                 d.waitShown(QStringLiteral("刷新二维码"));
      }},
     }},
+    // The dynamic authorization stops three applications of the portal.
+    {"portal-stopped", "the portal with applications stopped by the dynamic authorization", {QStringLiteral("demo")}, {}, {
+    {"portal-stopped-apps.png", "three applications stopped after a low security score",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.typeInto(QStringLiteral("账号"), QStringLiteral("demo")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0115")) && d.push(0x0310) && d.waitWindow(d.pid) &&
+                d.waitShown(QStringLiteral("OA 办公系统")) &&
+                d.setup->prefix.writeInstallFile(
+                    QStringLiteral("ini/dynamicAuthResponse.json"),
+                    R"({"data":{"tips":"终端安全评分过低，部分应用已暂停访问","forbidAccessAppIds":["app01","app02","app05"]}})") &&
+                d.push(0x0202, 29) && d.waitShown(QStringLiteral("OA 办公系统"));
+     }},
+    }},
+    // A user without any application (emptyportal answers empty lists).
+    {"portal-empty", "the portal without applications", {QStringLiteral("demo"), QStringLiteral("emptyportal")}, {}, {
+    {"portal-empty.png", "no application to use",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.typeInto(QStringLiteral("账号"), QStringLiteral("demo")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0115")) && d.push(0x0310) && d.waitWindow(d.pid) &&
+                d.waitShown(QStringLiteral("暂无应用可使用"), QStringLiteral("label"));
+     }},
+    }},
     // Device pixel ratio 2 on a screen twice as large: pictures sharp ("@2x"), no text cut.
     {"hidpi", "the login page and the work area at device pixel ratio 2", {QStringLiteral("demo")},
      [](SceneSetup& s) {
