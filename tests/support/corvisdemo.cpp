@@ -862,6 +862,9 @@ bool runScene(const Scene& scene, const QString& installation, const QString& ou
             std::fprintf(stderr, "corvisdemo: no screenshot %s\n", shot.toLocal8Bit().constData());
             return false;
         }
+        for (const QString& unnamed : accessible.unnamedControls()) {
+            std::fprintf(stderr, "corvisdemo: %s: a control without a name: %s\n", step.screenshot, unnamed.toLocal8Bit().constData());
+        }
         std::printf("demo: screenshot of %s: %s\n", step.what, shot.toLocal8Bit().constData());
         std::fflush(stdout);
     }
