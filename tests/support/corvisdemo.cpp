@@ -720,15 +720,23 @@ const Scene kScenes[] = {
                 d.waitRequest(QStringLiteral("0x0129")) && d.waitShown(QStringLiteral("继续登录"), QStringLiteral("push button"));
      }},
     }},
-    // Rolling back to the installed version's predecessor from the version page.
-    {"version-rollback", "the version page asking before a rollback", {QStringLiteral("demo")},
+    // Rolling back to the installed version's predecessor: from the login page before the
+    // package is there, then from the version page.
+    {"version-rollback", "the rollback without a package and the question before one", {QStringLiteral("demo")},
      [](SceneSetup& s) {
-         return s.setIni(QStringLiteral("ini/syscfg.ini"), "functions", "rollbackUpdate", QStringLiteral("1")) &&
-                s.prefix.writeInstallFile(QStringLiteral("update/bak/corvis_update.zip"), QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0'));
+         return s.setIni(QStringLiteral("ini/syscfg.ini"), "functions", "rollbackUpdate", QStringLiteral("1"));
      }, {
+    {"login-rollback-no-package.png", "the login page's rollback finding no package",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.click(QStringLiteral("版本回退"), QStringLiteral("push button")) &&
+                d.waitShown(QStringLiteral("检测不到安装包，无法进行回退操作"), QStringLiteral("label"));
+     }},
     {"version-rollback-confirm.png", "the question before rolling back to the previous version",
      [](Demo& d) {
-         return d.waitWindow(d.pid) && d.typeInto(QStringLiteral("账号"), QStringLiteral("demo")) &&
+         return d.click(QStringLiteral("确定"), QStringLiteral("push button")) &&
+                d.setup->prefix.writeInstallFile(QStringLiteral("update/bak/corvis_update.zip"),
+                                                 QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0')) &&
+                d.typeInto(QStringLiteral("账号"), QStringLiteral("demo")) &&
                 d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
                 d.waitRequest(QStringLiteral("0x0115")) && d.push(0x0310) && d.waitWindow(d.pid) &&
                 d.click(QStringLiteral("版本检测")) && d.click(QStringLiteral("版本回退"), QStringLiteral("push button")) &&
@@ -765,6 +773,17 @@ const Scene kScenes[] = {
                 d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
                 d.waitRequest(QStringLiteral("0x0115")) && d.push(0x0310) && d.waitWindow(d.pid) &&
                 d.waitShown(QStringLiteral("暂无应用可使用"), QStringLiteral("label"));
+     }},
+    }},
+    // The certificate login without a USB key in the computer.
+    {"certificate-nokey", "the certificate login without a key", {QStringLiteral("demo")},
+     [](SceneSetup& s) { return s.startController(); }, {
+    {"certificate-no-key.png", "no certificate found: insert the key",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.click(QStringLiteral("证书登录"), QStringLiteral("page tab")) &&
+                d.click(QStringLiteral("登录"), QStringLiteral("push button")) &&
+                d.typeInto(QStringLiteral("PIN码"), QStringLiteral("123456")) && d.key(QStringLiteral("Return")) &&
+                d.waitShown(QStringLiteral("请插入U-key后点击登录"), QStringLiteral("label"));
      }},
     }},
     // Device pixel ratio 2 on a screen twice as large: pictures sharp ("@2x"), no text cut.
