@@ -786,6 +786,25 @@ const Scene kScenes[] = {
                 d.waitShown(QStringLiteral("请插入U-key后点击登录"), QStringLiteral("label"));
      }},
     }},
+    // Services that have not made a sandbox ready yet, for a user without device binding
+    // (sandboxwait).
+    {"waiting", "the sandboxes being prepared and no device binding", {QStringLiteral("demo"), QStringLiteral("sandboxwait")},
+     [](SceneSetup& s) {
+         return s.setIni(QStringLiteral("ini/syscfg.ini"), "appinfo", "UUID", QStringLiteral("8f3c2a7e-5d41-4b9a-9c0e-2f6d1b7a4c13"));
+     }, {
+    {"sandbox-loading.png", "the sandbox page while no sandbox is ready",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.typeInto(QStringLiteral("账号"), QStringLiteral("demo")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0106")) && d.push(0x0310) && d.waitWindow(d.pid) &&
+                d.click(QStringLiteral("安全沙箱")) && d.waitShown(QStringLiteral("沙箱准备中"));
+     }},
+    {"device-no-bound-devices.png", "the device page's bound devices: none",
+     [](Demo& d) {
+         return d.click(QStringLiteral("设备信息")) && d.click(QStringLiteral("绑定设备"), QStringLiteral("page tab")) &&
+                d.waitShown(QStringLiteral("暂无绑定设备"), QStringLiteral("label"));
+     }},
+    }},
     // Device pixel ratio 2 on a screen twice as large: pictures sharp ("@2x"), no text cut.
     {"hidpi", "the login page and the work area at device pixel ratio 2", {QStringLiteral("demo")},
      [](SceneSetup& s) {
