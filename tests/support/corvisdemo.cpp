@@ -317,7 +317,7 @@ const Scene kScenes[] = {
      }},
     {"04-sms-step.png", "the SMS step",
      [](Demo& d) {
-         return d.click(QStringLiteral("返回登录页"), QStringLiteral("label")) &&
+         return d.click(QStringLiteral("返回登录页"), QStringLiteral("push button")) &&
                 d.typeInto(QStringLiteral("账号"), QStringLiteral("smsdemo")) &&
                 d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
                 d.waitRequest(QStringLiteral("0x0118")) && d.click(QStringLiteral("发送验证码"), QStringLiteral("push button")) &&
