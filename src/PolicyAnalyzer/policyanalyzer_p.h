@@ -115,8 +115,7 @@ public:
             return fail();
         }
         FastJsonDocument fast;
-        if (fast.parse(bytes)) {
-            bytes = QByteArray();
+        if (fast.parseTaking(bytes)) {
             parseError_ = QJsonParseError().errorString();
             return read(fast.root());
         }

@@ -25,6 +25,8 @@ private slots:
     void fixturesSameAsQt_data();
     void fixturesSameAsQt();
     void lastDuplicateKeyCounts();
+    void parseTaking_data();
+    void parseTaking();
     void cleanup() { FastJsonDocument::setDisabled(false); }
 };
 
@@ -281,6 +283,56 @@ void TestFastJsonDocument::lastDuplicateKeyCounts()
     QCOMPARE(document.root()[QLatin1String("b")].toDouble(), 0.0);
     QVERIFY(!document.root()[QLatin1String("b")].isEmptyObject());
     QCOMPARE(document.root()[QLatin1String("a")].toArray().size(), 0);
+}
+
+// Parsing the reader's own bytes in place: a document declined at any point, after strings were
+// already read, gives the bytes back exactly as they came, for Qt to read.
+void TestFastJsonDocument::parseTaking_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("taken");
+    QTest::addColumn<QString>("a");  // the member "a" of a document taken
+
+    QByteArray large = "{";
+    for (int i = 0; i < 17; ++i) {
+        large += "\"k" + QByteArray::number(i % 16) + "\": \"v" + QByteArray::number(i) + "\", ";
+    }
+    large += "\"a\": \"last\"}";
+
+    QTest::newRow("plain object") << QByteArray("{\"a\": \"x y\", \"b\": [1, \"z\", {\"c\": \"\"}]}") << true << "x y";
+    QTest::newRow("escapes") << QByteArray("{\"a\": \"x\\ny\\u00e9\\\"\", \"b\": \"\\/\"}") << true
+                             << QStringLiteral("x\ny\u00e9\"");
+    QTest::newRow("utf-8") << QByteArray("{\"a\": \"业务系统\"}") << true << QStringLiteral("业务系统");
+    QTest::newRow("trailing comma") << QByteArray("{\"a\": \"x\", \"b\": \"y\",}") << false << QString();
+    QTest::newRow("garbage after") << QByteArray("{\"a\": \"x\"} \"y\"") << false << QString();
+    QTest::newRow("escape, then an error") << QByteArray("{\"a\": \"x\\ty\", \"b\": \"\\u0041\" ]") << false << QString();
+    QTest::newRow("lenient escape") << QByteArray("{\"a\": \"x\", \"b\": \"\\q\"}") << false << QString();
+    QTest::newRow("zero with a fraction") << QByteArray("{\"a\": \"x\", \"b\": 0.0}") << false << QString();
+    QTest::newRow("duplicate in a large object") << large << false << QString();
+    QTest::newRow("too deep after strings") << "[\"a\", \"b\", " + nested(600) + "]" << false << QString();
+    QTest::newRow("unterminated string") << QByteArray("{\"a\": \"x\", \"b\": \"yz") << false << QString();
+    QTest::newRow("top-level string") << QByteArray("\"abc\"") << false << QString();
+    QTest::newRow("NUL") << QByteArray("{\"a\": \"x\"}\0", 13) << false << QString();
+}
+
+void TestFastJsonDocument::parseTaking()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, taken);
+    QFETCH(QString, a);
+    const QByteArray original(bytes.constData(), bytes.size());
+    FastJsonDocument document;
+    QCOMPARE(document.parseTaking(bytes), taken);
+    if (!taken) {
+        QCOMPARE(bytes, original);
+        return;
+    }
+    QVERIFY(bytes.isEmpty());
+    QCOMPARE(document.root()[QLatin1String("a")].toString(), a);
+    FastJsonDocument copy;
+    QVERIFY(copy.parse(original));
+    QCOMPARE(document.root()[QLatin1String("b")].toArray().size(), copy.root()[QLatin1String("b")].toArray().size());
+    QCOMPARE(document.root()[QLatin1String("b")].toString(), copy.root()[QLatin1String("b")].toString());
 }
 
 QTEST_GUILESS_MAIN(TestFastJsonDocument)
