@@ -126,7 +126,14 @@ void TestFastJsonDocument::sameAsQt_data()
                 app("c", ", \"enable\": 9223372036854775808") + "," + app("d", ", \"enable\": 0.5") + "," +
                 app("e", ", \"collect\": -1e-300") + "," + app("f", ", \"enable\": 123456789012345678901234567890")),
         true);
-    row("apps: missing required key", apps, appList(app("a") + ", {\"AppID\": \"b\", \"AppName\": \"n\"}"), true);
+    row("apps: decimal texts", apps,
+        appList(app("a", ", \"RunMode\": \"007\", \"ResourceType\": \"123456789\"") + "," +
+                app("b", ", \"RunMode\": \"1234567890\", \"ResourceType\": \"2147483648\"") + "," +
+                app("c", ", \"RunMode\": \"-5\", \"ResourceType\": \"12a\", \"ibrowsertype\": \"\"") + "," +
+                app("d", ", \"RunMode\": \"3 \", \"ResourceType\": \"٣\", \"isProtectApp\": \"1e3\"") + "," +
+                app("e", ", \"RunMode\": \"0x1f\", \"ResourceType\": \"１\", \"iAppHide\": \"00000000001\"")),
+        true);
+        row("apps: missing required key", apps, appList(app("a") + ", {\"AppID\": \"b\", \"AppName\": \"n\"}"), true);
     row("apps: entries that are not objects", apps, appList("null, 1, \"x\", [], " + app("a") + ", {}"), true);
     row("apps: top level array", apps, "[" + app("a") + "]", true);
     row("apps: empty top level", apps, "{}", true);
