@@ -319,7 +319,7 @@ void TestFastJsonDocument::parseTaking_data()
     QTest::newRow("too deep after strings") << "[\"a\", \"b\", " + nested(600) + "]" << false << QString();
     QTest::newRow("unterminated string") << QByteArray("{\"a\": \"x\", \"b\": \"yz") << false << QString();
     QTest::newRow("top-level string") << QByteArray("\"abc\"") << false << QString();
-    QTest::newRow("NUL") << QByteArray("{\"a\": \"x\"}\0", 13) << false << QString();
+    QTest::newRow("NUL") << QByteArray("{\"a\": \"x\"}").append('\0') << false << QString();
 }
 
 void TestFastJsonDocument::parseTaking()
