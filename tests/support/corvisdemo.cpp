@@ -633,7 +633,7 @@ const Scene kScenes[] = {
                 d.waitRequest(QStringLiteral("0x0106")) && d.push(0x0310) && d.waitWindow(d.pid) &&
                 d.click(QStringLiteral("设备信息")) && d.waitShown(QStringLiteral("安全设备")) &&
                 d.click(QStringLiteral("绑定设备"), QStringLiteral("page tab")) &&
-                d.click(QStringLiteral("解绑 demo-pc"), QStringLiteral("push button")) &&
+                d.click(QStringLiteral("解绑 研发部-笔记本-张三的第二台工作电脑"), QStringLiteral("push button")) &&
                 d.waitShown(QStringLiteral("确定要解绑该设备吗？解绑后该设备需重新绑定才能使用。"));
      }},
     {"device-unbound.png", "the bound devices after the unbinding",
@@ -645,9 +645,10 @@ const Scene kScenes[] = {
      [](Demo& d) { return d.click(QStringLiteral("用户菜单")) && d.waitShown(QStringLiteral("注销")); }},
     {"logout-login-page.png", "the login page after logging out",
      [](Demo& d) {
-         // The client service reports the log-out by pushing "offline".
+         // The client service reports the log-out by pushing "offline"; the tray shows the window.
          return d.key(QStringLiteral("Up")) && d.key(QStringLiteral("Return")) && d.waitRequest(QStringLiteral("0x9002")) &&
-                d.push(0x0301) && d.waitShown(QStringLiteral("登录"), QStringLiteral("push button"));
+                d.push(0x0301) && d.push(0x0310) && d.waitWindow(d.pid) &&
+                d.waitShown(QStringLiteral("登录"), QStringLiteral("push button"));
      }},
     }},
     // The date picker of the request form: 自定义 opens it below the deadline field.
