@@ -33,6 +33,9 @@ void CusCalendarPopup::clearNextAnswers()
 CusCalendarPopup::CusCalendarPopup(QWidget* parent) : QWidget(parent, Qt::Popup)
 {
     setObjectName(QStringLiteral("CusCalendarPopup"));
+    // A plain QWidget paints no style-sheet background or border without this: the pop-up would
+    // have no edge against the form below it.
+    setAttribute(Qt::WA_StyledBackground);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);
     calendar_ = new QCalendarWidget(this);

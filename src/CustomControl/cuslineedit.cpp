@@ -19,7 +19,8 @@ CusLineEdit::CusLineEdit(QWidget* parent) : QLineEdit(parent)
     hint_->setStyleSheet(QStringLiteral("font-size: 12px; color: %1; background: transparent; border: none;")
                              .arg(QLatin1String(cusstyle::kError)));
     hint_->setAttribute(Qt::WA_TransparentForMouseEvents);
-    hint_->adjustSize();
+    // Sized when first shown: measuring its text loads a font, a cost every edit would pay at
+    // construction for a hint most never show.
     hint_->hide();
 }
 
@@ -66,6 +67,10 @@ void CusLineEdit::updateHint()
     const bool show = hintEnabled_ && capsOn_;
     if (show == hint_->isVisibleTo(this)) {
         return;
+    }
+    if (show && !hintSized_) {
+        hint_->adjustSize();
+        hintSized_ = true;
     }
     hint_->setVisible(show);
     placeHint();

@@ -53,6 +53,7 @@ private:
 
     QLabel* hint_ = nullptr;
     bool hintEnabled_ = false;
+    bool hintSized_ = false;
     bool capsOn_ = false;
     int rightReserve_ = 0;
 };

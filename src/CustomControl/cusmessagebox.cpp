@@ -39,12 +39,14 @@ CusMessageBox::CusMessageBox(QWidget* parent) : CustomDialog(parent)
 {
     setObjectName(QStringLiteral("CusMessageBox"));
     setMinimizeVisible(false);
-    setFixedSize(400, 200);
+    // Wide enough that the longest question asked (unbinding a device) stays on one line.
+    setFixedSize(440, 200);
 
     auto* column = new QVBoxLayout(body());
     column->setContentsMargins(24, 16, 24, 20);
     message_ = new QLabel(body());
     message_->setObjectName(QStringLiteral("labelMessage"));
+    message_->setTextFormat(Qt::PlainText);
     message_->setWordWrap(true);
     message_->setAlignment(Qt::AlignCenter);
     message_->setStyleSheet(QStringLiteral("font-size: 14px; color: %1;").arg(QLatin1String(cusstyle::kText)));
@@ -59,6 +61,7 @@ CusMessageBox::CusMessageBox(QWidget* parent) : CustomDialog(parent)
     confirm_->setObjectName(QStringLiteral("btnConfirm"));
     confirm_->setDefault(true);
     for (QPushButton* button : {cancel_, confirm_}) {
+        button->setAccessibleName(button->text());
         button->setFixedSize(88, 32);
         button->setCursor(Qt::PointingHandCursor);
         buttons->addWidget(button);
@@ -74,7 +77,9 @@ CusMessageBox::CusMessageBox(QWidget* parent) : CustomDialog(parent)
 void CusMessageBox::setButtonTexts(const QString& confirm, const QString& cancel)
 {
     confirm_->setText(confirm);
+    confirm_->setAccessibleName(confirm);
     cancel_->setText(cancel);
+    cancel_->setAccessibleName(cancel);
 }
 
 void CusMessageBox::setThemeColours(const QString& theme, const QString& hover)

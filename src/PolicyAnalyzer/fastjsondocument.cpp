@@ -11,11 +11,14 @@ namespace {
 std::atomic<bool> g_disabled{false};
 
 // An escaped UTF-16 surrogate ("\uD800".."\uDFFF"). Qt keeps a lone one as it is, RapidJSON
-// refuses a lone high one and encodes a lone low one as bytes that are not UTF-8.
-bool hasSurrogateEscape(const char* data, size_t size)
+// refuses a lone high one and encodes a lone low one as bytes that are not UTF-8. `escapes` tells
+// whether there is a backslash at all.
+bool hasSurrogateEscape(const char* data, size_t size, bool& escapes)
 {
     const char* end = data + size;
+    escapes = false;
     for (const char* at = data; (at = static_cast<const char*>(std::memchr(at, '\\', size_t(end - at)))) != nullptr;) {
+        escapes = true;
         if (end - at >= 4 && at[1] == 'u' && (at[2] == 'd' || at[2] == 'D')) {
             const char c = at[3];
             if ((c >= '8' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')) {
@@ -154,20 +157,59 @@ private:
 
 }  // namespace
 
-bool FastJsonDocument::parse(const QByteArray& bytes)
+bool FastJsonDocument::acceptable(const QByteArray& bytes, bool& escapes)
 {
     const char* data = bytes.constData();
     const size_t size = size_t(bytes.size());
     // The stream below ends at the first NUL; Qt reads on and refuses what follows.
-    if (g_disabled.load(std::memory_order_relaxed) || std::memchr(data, '\0', size) != nullptr ||
-        hasSurrogateEscape(data, size) || !isValidUtf8(reinterpret_cast<const unsigned char*>(data), size)) {
+    return !g_disabled.load(std::memory_order_relaxed) && std::memchr(data, '\0', size) == nullptr &&
+           !hasSurrogateEscape(data, size, escapes) && isValidUtf8(reinterpret_cast<const unsigned char*>(data), size);
+}
+
+bool FastJsonDocument::parse(const QByteArray& bytes)
+{
+    bool escapes = false;
+    if (!acceptable(bytes, escapes)) {
         return false;
     }
     // Strings are decoded in place, in a copy: the caller keeps the bytes for Qt should this decline.
-    text_ = QByteArray(data, bytes.size());
+    text_ = QByteArray(bytes.constData(), bytes.size());
+    return parseText();
+}
+
+bool FastJsonDocument::parseTaking(QByteArray& bytes)
+{
+    bool escapes = false;
+    if (!acceptable(bytes, escapes)) {
+        return false;
+    }
+    if (escapes) {
+        // Decoding an escape moves the rest of its string: the bytes could not be given back.
+        text_ = QByteArray(bytes.constData(), bytes.size());
+        if (!parseText()) {
+            return false;
+        }
+        bytes = QByteArray();
+        return true;
+    }
+    text_ = QByteArray();
+    text_.swap(bytes);
+    if (parseText()) {
+        return true;
+    }
+    // Without escapes, parsing in place changed nothing but the closing quote of each string read,
+    // which became a NUL; the text held none before.
+    char* const data = text_.data();
+    std::replace(data, data + text_.size(), '\0', '"');
+    text_.swap(bytes);
+    return false;
+}
+
+bool FastJsonDocument::parseText()
+{
     bool parsed = false;
     // Iterative: a deep document cannot exhaust the stack. Full precision: numbers as strtod reads
-    // them. The encoding was checked above.
+    // them. The encoding was checked before.
     auto generate = [this, &parsed](rapidjson::Document& document) {
         Builder builder(document);
         rapidjson::InsituStringStream stream(text_.data());

@@ -20,6 +20,9 @@ public:
     static constexpr int kMaxDepth = 512;
 
     bool parse(const QByteArray& bytes);
+    // parse() without a copy of the bytes: on success the document keeps them and `bytes` is left
+    // empty; otherwise `bytes` is given back as it came.
+    bool parseTaking(QByteArray& bytes);
     FastJsonValue root() const { return FastJsonValue(&document_); }
 
     // Test hook: with `on`, parse() always declines, so that every reader takes the Qt path.
@@ -27,6 +30,11 @@ public:
     static bool disabled();
 
 private:
+    // Whether `bytes` may go to RapidJSON at all; `escapes` tells whether they hold a backslash.
+    static bool acceptable(const QByteArray& bytes, bool& escapes);
+    // Parses text_ in place.
+    bool parseText();
+
     QByteArray text_;  // the strings of document_ point into it
     rapidjson::Document document_;
 };

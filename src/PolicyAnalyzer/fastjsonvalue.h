@@ -10,6 +10,8 @@
 #include <QLatin1String>
 #include <QString>
 
+#include <string_view>
+
 class FastJsonValue
 {
 public:
@@ -31,6 +33,11 @@ public:
         return isString() ? QString::fromUtf8(value_->GetString(), static_cast<int>(value_->GetStringLength())) : QString();
     }
     double toDouble() const { return isDouble() ? value_->GetDouble() : 0.0; }
+    // The UTF-8 bytes of a string, as toString() would convert them; empty for anything else.
+    std::string_view utf8() const
+    {
+        return isString() ? std::string_view(value_->GetString(), value_->GetStringLength()) : std::string_view();
+    }
 
     // The member `key` of an object; undefined for anything else.
     FastJsonValue operator[](QLatin1String key) const

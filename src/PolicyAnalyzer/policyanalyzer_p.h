@@ -115,8 +115,7 @@ public:
             return fail();
         }
         FastJsonDocument fast;
-        if (fast.parse(bytes)) {
-            bytes = QByteArray();
+        if (fast.parseTaking(bytes)) {
             parseError_ = QJsonParseError().errorString();
             return read(fast.root());
         }
@@ -216,6 +215,26 @@ inline int integer(const QJsonObject& object, QLatin1String key) { return intege
 
 // A JSON string holding a base-10 integer; 0 for anything else.
 inline int decimal(const QJsonObject& object, QLatin1String key) { return object.value(key).toString().toInt(nullptr, 10); }
+
+// A JSON string holding a base-10 integer, as QString::toInt reads it; 0 for anything else.
+inline int decimal(const QJsonValue& value) { return value.toString().toInt(nullptr, 10); }
+
+// The same; the plain form, one to nine ASCII digits, is read without a QString.
+inline int decimal(const FastJsonValue& value)
+{
+    const std::string_view text = value.utf8();
+    if (text.empty() || text.size() > 9) {
+        return value.toString().toInt(nullptr, 10);
+    }
+    int number = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return value.toString().toInt(nullptr, 10);
+        }
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
 
 struct RequiredKey {
     QLatin1String key;

@@ -132,7 +132,7 @@ public:
     }
 
     QString text(EntryKey key) const { return values_[key].toString(); }
-    int decimal(EntryKey key) const { return values_[key].toString().toInt(nullptr, 10); }
+    int decimal(EntryKey key) const { return policyreader::decimal(values_[key]); }
     int integer(EntryKey key) const { return policyreader::integer(values_[key]); }
 
     void fill(const QString& cacheDir, st_resource& resource) const

@@ -66,10 +66,35 @@ QLabel* plainLabel(const QString& text, QWidget* parent, const char* name = null
 
 }  // namespace
 
+namespace {
+
+DialogCommon* g_instance = nullptr;
+
+std::function<void(DialogCommon*)>& instanceSetup()
+{
+    static std::function<void(DialogCommon*)> setup;
+    return setup;
+}
+
+}  // namespace
+
 DialogCommon* DialogCommon::instance()
 {
-    static DialogCommon* dialog = new DialogCommon();
-    return dialog;
+    if (g_instance == nullptr) {
+        g_instance = new DialogCommon();
+        if (instanceSetup()) {
+            instanceSetup()(g_instance);
+        }
+    }
+    return g_instance;
+}
+
+void DialogCommon::setInstanceSetup(std::function<void(DialogCommon*)> setup)
+{
+    instanceSetup() = std::move(setup);
+    if (g_instance != nullptr && instanceSetup()) {
+        instanceSetup()(g_instance);
+    }
 }
 
 DialogCommon::DialogCommon(QWidget* parent) : CustomDialog(parent)

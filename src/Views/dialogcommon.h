@@ -39,7 +39,11 @@ class DialogCommon : public CustomDialog
 {
     Q_OBJECT
 public:
+    // The shared instance, built on the first call.
     static DialogCommon* instance();
+    // What is done to the shared instance as it is built (at once if it is built already): its
+    // owner connects it there, whoever asks for it first.
+    static void setInstanceSetup(std::function<void(DialogCommon*)> setup);
     explicit DialogCommon(QWidget* parent = nullptr);
 
     // Prepares page 0 to 4 and shows it. `req` is the login request that led here (given back

@@ -246,13 +246,13 @@ void MainWindow::connectPages()
     connect(portal_, &PagePortal::sendFileDownload, this, &MainWindow::onFileDownload);
     connect(portal_, &PagePortal::sendPortalRefresh, this, [this] { startPortalRefresh(false); });
 
-    for (DialogCommon* dialog : {DialogCommon::instance(), viewTop_->dialogPersonalCenter()->dialogCommon()}) {
-        connect(dialog, &DialogCommon::sendReqClientModifyPwd, this,
-                [](ClientReq req, const QString& text) { UiComm::instance()->apiCorvisclientCommon(req, text, true); });
-        connect(dialog, &DialogCommon::sendJumpToMain, this, &MainWindow::onJumpToMain);
-        connect(dialog, &DialogCommon::sendRecoverLoginBtn, login_, &ClientLoginDialog::onRecoverLoginBtn);
-        connect(dialog, &DialogCommon::sendHandleEnable, portal_, &PagePortal::handleEnable);
-        dialog->setLoginStateSource([this] { return loginState_; });
+    // The two account dialogs are built on first need (the shared one by whoever asks for it first,
+    // the personal centre's with the centre) and connected then.
+    DialogCommon::setInstanceSetup([this](DialogCommon* dialog) { connectDialogCommon(dialog); });
+    connect(viewTop_, &ViewTop::personalCenterBuilt, this,
+            [this](DialogPersonalCenter* center) { connectDialogCommon(center->dialogCommon()); });
+    if (viewTop_->builtPersonalCenter() != nullptr) {
+        connectDialogCommon(viewTop_->builtPersonalCenter()->dialogCommon());
     }
 
     connect(viewLeft_, &ViewLeft::sendIndexChanged, this, &MainWindow::onLeftBtnChanged);
@@ -260,6 +260,16 @@ void MainWindow::connectPages()
     connect(viewTop_, &ViewTop::sendMinimize, this, &MainWindow::showMinimized);
     connect(viewTop_, &ViewTop::sendClose, this, &MainWindow::hideWindow);
     connect(viewTop_, &ViewTop::sendApplyFor, this, &MainWindow::onApplyFor);
+}
+
+void MainWindow::connectDialogCommon(DialogCommon* dialog)
+{
+    connect(dialog, &DialogCommon::sendReqClientModifyPwd, this,
+            [](ClientReq req, const QString& text) { UiComm::instance()->apiCorvisclientCommon(req, text, true); });
+    connect(dialog, &DialogCommon::sendJumpToMain, this, &MainWindow::onJumpToMain);
+    connect(dialog, &DialogCommon::sendRecoverLoginBtn, login_, &ClientLoginDialog::onRecoverLoginBtn);
+    connect(dialog, &DialogCommon::sendHandleEnable, portal_, &PagePortal::handleEnable);
+    dialog->setLoginStateSource([this] { return loginState_; });
 }
 
 // ---------------------------------------------------------------------------------------------

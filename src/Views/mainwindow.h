@@ -126,6 +126,7 @@ private:
     void buildWorkArea();
     void addLeftItems();
     void connectPages();
+    void connectDialogCommon(DialogCommon* dialog);
     void waitForSystemTray();
     void setIcon();
     void centre();

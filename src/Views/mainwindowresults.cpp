@@ -349,8 +349,9 @@ void MainWindow::onApplyFor()
 DialogCommon* MainWindow::activeDialogCommon() const
 {
     // Both dialogs send the same requests; the answer belongs to the one the user works in.
-    DialogCommon* personal = viewTop_->dialogPersonalCenter()->dialogCommon();
-    return personal->isVisible() ? personal : DialogCommon::instance();
+    const DialogPersonalCenter* center = viewTop_->builtPersonalCenter();
+    DialogCommon* personal = center != nullptr ? center->dialogCommon() : nullptr;
+    return personal != nullptr && personal->isVisible() ? personal : DialogCommon::instance();
 }
 
 void MainWindow::showTrayMessage(const QString& text)

@@ -77,7 +77,9 @@ PageDeviceInfo::PageDeviceInfo(const DeviceBaseInfo::Host& host, ResourceMonitor
     setObjectName(QStringLiteral("PageDeviceInfo"));
     qRegisterMetaType<st_deviceBaseInfo>("st_deviceBaseInfo");
     buildUi();
-    gatherBaseInfo();
+    // From the first turn of the event loop: the commands' processes do not compete with
+    // building and showing the first window.
+    QMetaObject::invokeMethod(this, [this] { gatherBaseInfo(); }, Qt::QueuedConnection);
     startMonitor(monitor != nullptr ? monitor : new ResourceMonitorThread());
     if (vesk_) {
         envTimer_ = new QTimer(this);

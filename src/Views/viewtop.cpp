@@ -103,10 +103,25 @@ ViewTop::ViewTop(QWidget* parent) : QWidget(parent)
     connect(close, &QPushButton::clicked, this, &ViewTop::sendClose);
     layout->addWidget(close);
 
-    personalCenter_ = new DialogPersonalCenter(this);
-    inform_ = new DialogInform(this);
-    connect(inform_, &DialogInform::unreadCountChanged, message_, &CusBubbleButton::setCount);
     setUserName(QString());
+}
+
+DialogPersonalCenter* ViewTop::dialogPersonalCenter()
+{
+    if (personalCenter_ == nullptr) {
+        personalCenter_ = new DialogPersonalCenter(this);
+        emit personalCenterBuilt(personalCenter_);
+    }
+    return personalCenter_;
+}
+
+DialogInform* ViewTop::dialogInform()
+{
+    if (inform_ == nullptr) {
+        inform_ = new DialogInform(this);
+        connect(inform_, &DialogInform::unreadCountChanged, message_, &CusBubbleButton::setCount);
+    }
+    return inform_;
 }
 
 void ViewTop::setUserName(const QString& name)
@@ -131,23 +146,29 @@ bool ViewTop::isRefreshing() const
 
 void ViewTop::showInform()
 {
-    inform_->showInform();
+    dialogInform()->showInform();
 }
 
 void ViewTop::exitClear()
 {
     setUserName(QString());
-    inform_->clearInform();
+    // What was never built holds nothing to forget.
+    if (inform_ != nullptr) {
+        inform_->clearInform();
+    }
     message_->setCount(0);
-    personalCenter_->exitClear();
+    if (personalCenter_ != nullptr) {
+        personalCenter_->exitClear();
+    }
 }
 
 void ViewTop::onPersonalCenter()
 {
     LOG(INFO) << "personal center! ..";
-    personalCenter_->showNormal();
-    personalCenter_->raise();
-    personalCenter_->activateWindow();
+    DialogPersonalCenter* center = dialogPersonalCenter();
+    center->showNormal();
+    center->raise();
+    center->activateWindow();
 }
 
 void ViewTop::onApplyFor()

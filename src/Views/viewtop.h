@@ -28,8 +28,12 @@ public:
     void setRefreshEnabled(bool enabled);
     bool isRefreshing() const;
 
-    DialogPersonalCenter* dialogPersonalCenter() const { return personalCenter_; }
-    DialogInform* dialogInform() const { return inform_; }
+    // The personal centre and the message centre are built on first need (the first login, the
+    // first message, the first open): none of them is shown at start.
+    DialogPersonalCenter* dialogPersonalCenter();
+    DialogInform* dialogInform();
+    // The personal centre if built so far, else nullptr.
+    DialogPersonalCenter* builtPersonalCenter() const { return personalCenter_; }
     // Opens the message view.
     void showInform();
     // Logout: no user, no unread count, no messages, the personal centre closed.
@@ -41,6 +45,8 @@ signals:
     void sendClose();
     // "资源申请": the portal's request list.
     void sendApplyFor();
+    // The personal centre has just been built (its account dialog is to be connected).
+    void personalCenterBuilt(DialogPersonalCenter* center);
 
 private:
     void onPersonalCenter();

@@ -24,6 +24,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -185,6 +186,14 @@ public:
         return corvis::ini::readString(prefix.installPath(relative), section, key, 4096) == value;
     }
 
+    // Writes a file below the install root, as a sibling service leaves its documents.
+    bool writeFile(const QString& relative, const QByteArray& content)
+    {
+        QFile file(prefix.installPath(relative));
+        return QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+               file.write(content) == content.size();
+    }
+
     // Runs one of the project's programs (build/bin) under the scene's prefix to its end.
     bool runTool(const QString& program, const QStringList& args)
     {
@@ -236,6 +245,24 @@ struct Scene {
     std::function<bool(SceneSetup&)> setup;  // may be empty
     std::vector<Step> steps;
 };
+
+// The controller stand-in serving the applications' icons at the address the demo's application
+// list names.
+bool startPortalController(SceneSetup& s)
+{
+    QJsonObject icons;
+    for (const char* name : {"web", "cs", "prot", "office", "dev"}) {
+        QFile file(QStringLiteral(CORVIS_SOURCE_DIR "/tools/corvisctlsim/scenarios/portal-icons/%1.png").arg(QLatin1String(name)));
+        if (!file.open(QIODevice::ReadOnly)) {
+            return false;
+        }
+        icons.insert(QStringLiteral("/portal/icons/%1.png").arg(QLatin1String(name)),
+                     QJsonObject{{"headers", QJsonObject{{"Content-Type", "image/png"}}},
+                                 {"bodyBase64", QString::fromLatin1(file.readAll().toBase64())}});
+    }
+    return s.startController(QJsonDocument(QJsonObject{{"controller", icons}}).toJson(QJsonDocument::Compact),
+                             {QStringLiteral("--https-port"), QStringLiteral("18443")});
+}
 
 // The accounts and answers are those of the built-in demo scenario (tools/corvissim/README.md).
 const Scene kScenes[] = {
@@ -546,6 +573,109 @@ const Scene kScenes[] = {
      [](Demo& d) {
          return d.click(QStringLiteral("查看绑定设备"), QStringLiteral("push button")) && d.waitShown(QStringLiteral("展示绑定设备"));
      }},
+    }},
+    // Unbinding the phone from the personal centre of an account with a bound phone.
+    {"account-unbind", "unbinding the phone from the personal centre", {QStringLiteral("demo"), QStringLiteral("personal")}, {}, {
+    {"account-10-unbind-phone.png", "unbinding the phone: the code was sent and typed",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.waitShown(QStringLiteral("登录"), QStringLiteral("push button")) &&
+                d.typeInto(QStringLiteral("账号"), QStringLiteral("centerbound")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x011b")) && d.push(0x0310) && d.waitWindow(d.pid) &&
+                d.waitShown(QStringLiteral("统一门户"), QStringLiteral("check box")) &&
+                d.click(QStringLiteral("用户菜单")) && d.key(QStringLiteral("Down")) && d.key(QStringLiteral("Return")) &&
+                d.waitShown(QStringLiteral("登录记录")) && d.click(QStringLiteral("解绑手机"), QStringLiteral("push button")) &&
+                d.click(QStringLiteral("获取验证码"), QStringLiteral("push button")) && d.waitRequest(QStringLiteral("0x011f")) &&
+                d.waitShown(QStringLiteral("验证码已发送至138****8000")) &&
+                d.typeInto(QStringLiteral("验证码"), QStringLiteral("123456"));
+     }},
+    {"account-11-phone-unbound.png", "the personal centre after the phone was unbound",
+     [](Demo& d) {
+         return d.click(QStringLiteral("确定"), QStringLiteral("push button")) && d.waitRequest(QStringLiteral("0x0120")) &&
+                d.waitShown(QStringLiteral("未绑定手机号")) && d.waitShown(QStringLiteral("绑定手机"), QStringLiteral("push button"));
+     }},
+    }},
+    // A dynamic authorization that asks for a second authentication, by password and then by SMS
+    // code: the client service leaves the kind in its answer document and pushes the status.
+    {"second-auth", "the second authentication by password and by SMS code", {QStringLiteral("demo")}, {}, {
+    {"second-auth-password.png", "the second authentication by password refusing a wrong password",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.typeInto(QStringLiteral("账号"), QStringLiteral("demo")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0115")) && d.push(0x0310) && d.waitWindow(d.pid) &&
+                d.waitShown(QStringLiteral("统一门户"), QStringLiteral("check box")) &&
+                d.setup->writeFile(QStringLiteral("ini/dynamicAuthResponse.json"),
+                                   R"({"status":2000,"data":{"quadratic_auth_type":0}})") &&
+                d.push(0x0202, 30) && d.typeInto(QStringLiteral("二次认证密码"), QStringLiteral("Wrong@2024")) &&
+                d.click(QStringLiteral("确定"), QStringLiteral("push button")) && d.waitRequest(QStringLiteral("0x0121")) &&
+                d.waitShown(QStringLiteral("密码错误，请重新输入"));
+     }},
+    {"second-auth-sms.png", "the second authentication by SMS code: the code was sent",
+     [](Demo& d) {
+         return d.typeInto(QStringLiteral("二次认证密码"), QStringLiteral("Corvis@2024")) &&
+                d.click(QStringLiteral("确定"), QStringLiteral("push button")) && d.waitRequest(QStringLiteral("0x0121")) &&
+                d.setup->writeFile(QStringLiteral("ini/dynamicAuthResponse.json"),
+                                   R"({"status":2000,"data":{"quadratic_auth_type":1}})") &&
+                d.push(0x0202, 30) && d.click(QStringLiteral("获取验证码"), QStringLiteral("push button")) &&
+                d.waitRequest(QStringLiteral("0x0122")) && d.waitShown(QStringLiteral("验证码已发送至138****5678"));
+     }},
+    {"second-auth-sms-refused.png", "the second authentication by SMS code refusing a wrong code",
+     [](Demo& d) {
+         return d.typeInto(QStringLiteral("验证码"), QStringLiteral("654321")) &&
+                d.click(QStringLiteral("确定"), QStringLiteral("push button")) && d.waitRequest(QStringLiteral("0x0123")) &&
+                d.waitShown(QStringLiteral("验证码错误，请重新输入"));
+     }},
+    }},
+    // The questions asked before an irreversible step, and the log-out from the user menu.
+    {"confirm", "unbinding a bound device and logging out",
+     {QStringLiteral("demo")},
+     // This installation's identifier is the one the bound-device list knows.
+     [](SceneSetup& s) {
+         return s.setIni(QStringLiteral("ini/syscfg.ini"), "appinfo", "UUID", QStringLiteral("8f3c2a7e-5d41-4b9a-9c0e-2f6d1b7a4c13"));
+     }, {
+    {"confirm-unbind-device.png", "the question before a bound device is unbound",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.typeInto(QStringLiteral("账号"), QStringLiteral("demo")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0106")) && d.push(0x0310) && d.waitWindow(d.pid) &&
+                d.click(QStringLiteral("设备信息")) && d.waitShown(QStringLiteral("安全设备")) &&
+                d.click(QStringLiteral("绑定设备"), QStringLiteral("page tab")) &&
+                d.click(QStringLiteral("解绑 研发部-笔记本-张三的第二台工作电脑"), QStringLiteral("push button")) &&
+                d.waitShown(QStringLiteral("确定要解绑该设备吗？解绑后该设备需重新绑定才能使用。"));
+     }},
+    {"device-unbound.png", "the bound devices after the unbinding",
+     [](Demo& d) {
+         return d.click(QStringLiteral("确定"), QStringLiteral("push button")) && d.waitRequest(QStringLiteral("0x0131")) &&
+                d.waitShown(QStringLiteral("绑定设备"), QStringLiteral("page tab"));
+     }},
+    {"logout-menu.png", "the user menu with its log-out entry",
+     [](Demo& d) { return d.click(QStringLiteral("用户菜单")) && d.waitShown(QStringLiteral("注销")); }},
+    {"logout-login-page.png", "the login page after logging out",
+     [](Demo& d) {
+         // The client service reports the log-out by pushing "offline"; the tray shows the window.
+         return d.key(QStringLiteral("Up")) && d.key(QStringLiteral("Return")) && d.waitRequest(QStringLiteral("0x9002")) &&
+                d.push(0x0301) && d.push(0x0310) && d.waitWindow(d.pid) &&
+                d.waitShown(QStringLiteral("登录"), QStringLiteral("push button"));
+     }},
+    }},
+    // The date picker of the request form: 自定义 opens it below the deadline field.
+    {"date-picker", "the request form's date picker", {QStringLiteral("demo")}, startPortalController, {
+    {"date-picker.png", "the date picker below the deadline field",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.typeInto(QStringLiteral("账号"), QStringLiteral("demo")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0115")) && d.push(0x0310) && d.waitWindow(d.pid) &&
+                d.waitShown(QStringLiteral("统一门户"), QStringLiteral("check box")) &&
+                d.click(QStringLiteral("用户菜单")) && d.key(QStringLiteral("Down")) && d.key(QStringLiteral("Down")) &&
+                d.key(QStringLiteral("Return")) && d.waitRequest(QStringLiteral("0x0136")) &&
+                d.click(QStringLiteral("数据仓库")) && d.key(QStringLiteral("space")) &&
+                d.click(QStringLiteral("申请"), QStringLiteral("push button")) && d.waitShown(QStringLiteral("永不过期")) &&
+                // The popup is a window of its own that the accessibility tree does not list; the
+                // deadline field shows with it.
+                d.click(QStringLiteral("自定义"), QStringLiteral("radio button")) && d.waitShown(QStringLiteral("截止日期"));
+     }},
+    {"date-picked.png", "the request form with a deadline a week ahead",
+     [](Demo& d) { return d.key(QStringLiteral("Down")) && d.key(QStringLiteral("Return")); }},
     }},
     // The QR-code login: corvissim plays the phone of alice (corvissim qrcode scan|confirm).
     {"qrcode", "the QR-code login", {QStringLiteral("demo")}, {}, {

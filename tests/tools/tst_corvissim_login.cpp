@@ -70,6 +70,8 @@ private slots:
     void demoAccounts();
     void demoSecondFactor();
     void demoAccessCheck();
+    void demoAccountCodes_data();
+    void demoAccountCodes();
 
 private:
     std::unique_ptr<TestPrefix> prefix_;
@@ -229,6 +231,45 @@ void TestCorvisSimLogin::demoAccessCheck()
     QCOMPARE(message.first().at(0).value<ServerReq>(), SReqAccessLoginResult);
     QCOMPARE(message.first().at(2).toInt(), 4);
     QTRY_COMPARE(window.count(), 1);
+}
+
+void TestCorvisSimLogin::demoAccountCodes_data()
+{
+    QTest::addColumn<int>("req");
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("resMsg");
+    QTest::addColumn<bool>("refused");
+    const QString wrongCode = QStringLiteral("验证码错误，请重新输入");
+    QTest::newRow("unbind code") << int(CReqClientUnbindAuthCode) << QString() << "验证码已发送至138****8000" << false;
+    QTest::newRow("unbind") << int(CReqClientUnbind) << "123456" << QString() << false;
+    QTest::newRow("unbind, wrong code") << int(CReqClientUnbind) << "000000" << wrongCode << true;
+    QTest::newRow("again by password") << int(CReqClientAgainAuthPwd) << "demo\n" + kPwd << QString() << false;
+    QTest::newRow("again by password, wrong") << int(CReqClientAgainAuthPwd) << "demo\nWrong@2024"
+                                              << "密码错误，请重新输入" << true;
+    QTest::newRow("again: the code") << int(CReqClientAgainAuthSmsCode) << QString() << "验证码已发送至138****5678" << false;
+    QTest::newRow("again by code") << int(CReqClientAgainAuthSms) << "123456" << QString() << false;
+    QTest::newRow("again by code, wrong") << int(CReqClientAgainAuthSms) << "654321" << wrongCode << true;
+}
+
+void TestCorvisSimLogin::demoAccountCodes()
+{
+    QFETCH(int, req);
+    QFETCH(QString, body);
+    QFETCH(QString, resMsg);
+    QFETCH(bool, refused);
+    SimProcess sim(prefix_->root());
+    QVERIFY2(sim.startBuiltin(QStringLiteral("demo")), qPrintable(sim.errorOutput()));
+    const Result result = request(ClientReq(req), body);
+    // A refusal reaches the dialog as a failed exchange carrying the reason.
+    QCOMPARE(result.failed, refused);
+    if (resMsg.contains(QStringLiteral("验证码已发送"))) {
+        // The code's answer: a document with the message and the wait before the next code.
+        const QJsonObject answer = QJsonDocument::fromJson(result.resMsg.toUtf8()).object();
+        QCOMPARE(answer.value("msg").toString(), resMsg);
+        QCOMPARE(answer.value("result").toObject().value("smsSendCodeButtonTime").toInt(), 60);
+    } else {
+        QCOMPARE(result.resMsg, resMsg);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCorvisSimLogin)

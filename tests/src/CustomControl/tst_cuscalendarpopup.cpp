@@ -1,6 +1,7 @@
 // The calendar pop-up: choosing, dismissing, the range, and the test hook.
 
 #include "src/CustomControl/cuscalendarpopup.h"
+#include "src/CustomControl/cusstyle.h"
 #include "support/testprefix.h"
 
 #include <QAbstractButton>
@@ -23,6 +24,7 @@ private slots:
     void escapeDismisses();
     void outOfRangeNotChosen();
     void everyPartNamed();
+    void borderDrawn();
 
 private:
     TestPrefix prefix_;
@@ -138,6 +140,21 @@ void TestCusCalendarPopup::everyPartNamed()
         }
     }
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
+}
+
+void TestCusCalendarPopup::borderDrawn()
+{
+    CusCalendarPopup popup;
+    popup.popup(QPoint(10, 10));
+    QVERIFY(QTest::qWaitForWindowExposed(&popup));
+    const QImage image = popup.grab().toImage();
+    // The pop-up's one-pixel edge, on every side, in the border colour.
+    const QColor border(QLatin1String(cusstyle::kBorder));
+    const int w = image.width();
+    const int h = image.height();
+    for (const QPoint& p : {QPoint(0, h / 2), QPoint(w - 1, h / 2), QPoint(w / 2, 0), QPoint(w / 2, h - 1)}) {
+        QCOMPARE(image.pixelColor(p).name(), border.name());
+    }
 }
 
 QTEST_MAIN(TestCusCalendarPopup)

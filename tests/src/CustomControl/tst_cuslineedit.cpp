@@ -154,6 +154,8 @@ void TestCusLineEdit::hintLeavesRoomForText()
     QTest::keyClick(&edit, Qt::Key_A);
     auto* label = edit.findChild<QLabel*>(QStringLiteral("labelCapsLock"));
     QVERIFY(edit.textMargins().right() >= before + label->width());
+    // Sized to its text as it is first shown.
+    QCOMPARE(label->size(), label->sizeHint());
     // The hint sits inside the edit, left of the eye button.
     auto* eye = edit.findChild<QToolButton*>(QStringLiteral("btnRevealPassword"));
     QVERIFY(edit.rect().contains(label->geometry()));

@@ -24,6 +24,8 @@ private slots:
     void oneAnswerPerShowing();
     void themeColours_data();
     void themeColours();
+    void buttonsNamed();
+    void questionOnOneLine();
 
 private:
     TestPrefix prefix_;
@@ -187,6 +189,34 @@ void TestCusMessageBox::themeColours()
     const QImage picture = button->grab().toImage();
     // Left of the text, clear of the rounded corners.
     QCOMPARE(picture.pixelColor(6, picture.height() / 2), confirm);
+}
+
+void TestCusMessageBox::buttonsNamed()
+{
+    CusMessageBox box;
+    auto* confirm = box.findChild<QPushButton*>(QStringLiteral("btnConfirm"));
+    auto* cancel = box.findChild<QPushButton*>(QStringLiteral("btnCancel"));
+    QCOMPARE(confirm->accessibleName(), QStringLiteral("确定"));
+    QCOMPARE(cancel->accessibleName(), QStringLiteral("取消"));
+    // A screen reader reads what the buttons say now.
+    box.setButtonTexts(QStringLiteral("回退"), QStringLiteral("稍后"));
+    QCOMPARE(confirm->accessibleName(), QStringLiteral("回退"));
+    QCOMPARE(cancel->accessibleName(), QStringLiteral("稍后"));
+}
+
+void TestCusMessageBox::questionOnOneLine()
+{
+    // The longest question the workbench asks; a last character alone on a second line reads badly.
+    const QString question = QStringLiteral("确定要解绑该设备吗？解绑后该设备需重新绑定才能使用。");
+    CusMessageBox box;
+    box.showMessage(question, true);
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    auto* label = box.findChild<QLabel*>(QStringLiteral("labelMessage"));
+    QCOMPARE(label->textFormat(), Qt::PlainText);
+    QVERIFY2(label->fontMetrics().horizontalAdvance(question) <= label->contentsRect().width(),
+             qPrintable(QStringLiteral("%1 px of text in %2 px").arg(label->fontMetrics().horizontalAdvance(question))
+                            .arg(label->contentsRect().width())));
+    box.close();
 }
 
 QTEST_MAIN(TestCusMessageBox)

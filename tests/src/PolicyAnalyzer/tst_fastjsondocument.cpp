@@ -25,6 +25,8 @@ private slots:
     void fixturesSameAsQt_data();
     void fixturesSameAsQt();
     void lastDuplicateKeyCounts();
+    void parseTaking_data();
+    void parseTaking();
     void cleanup() { FastJsonDocument::setDisabled(false); }
 };
 
@@ -124,7 +126,14 @@ void TestFastJsonDocument::sameAsQt_data()
                 app("c", ", \"enable\": 9223372036854775808") + "," + app("d", ", \"enable\": 0.5") + "," +
                 app("e", ", \"collect\": -1e-300") + "," + app("f", ", \"enable\": 123456789012345678901234567890")),
         true);
-    row("apps: missing required key", apps, appList(app("a") + ", {\"AppID\": \"b\", \"AppName\": \"n\"}"), true);
+    row("apps: decimal texts", apps,
+        appList(app("a", ", \"RunMode\": \"007\", \"ResourceType\": \"123456789\"") + "," +
+                app("b", ", \"RunMode\": \"1234567890\", \"ResourceType\": \"2147483648\"") + "," +
+                app("c", ", \"RunMode\": \"-5\", \"ResourceType\": \"12a\", \"ibrowsertype\": \"\"") + "," +
+                app("d", ", \"RunMode\": \"3 \", \"ResourceType\": \"٣\", \"isProtectApp\": \"1e3\"") + "," +
+                app("e", ", \"RunMode\": \"0x1f\", \"ResourceType\": \"１\", \"iAppHide\": \"00000000001\"")),
+        true);
+        row("apps: missing required key", apps, appList(app("a") + ", {\"AppID\": \"b\", \"AppName\": \"n\"}"), true);
     row("apps: entries that are not objects", apps, appList("null, 1, \"x\", [], " + app("a") + ", {}"), true);
     row("apps: top level array", apps, "[" + app("a") + "]", true);
     row("apps: empty top level", apps, "{}", true);
@@ -281,6 +290,56 @@ void TestFastJsonDocument::lastDuplicateKeyCounts()
     QCOMPARE(document.root()[QLatin1String("b")].toDouble(), 0.0);
     QVERIFY(!document.root()[QLatin1String("b")].isEmptyObject());
     QCOMPARE(document.root()[QLatin1String("a")].toArray().size(), 0);
+}
+
+// Parsing the reader's own bytes in place: a document declined at any point, after strings were
+// already read, gives the bytes back exactly as they came, for Qt to read.
+void TestFastJsonDocument::parseTaking_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("taken");
+    QTest::addColumn<QString>("a");  // the member "a" of a document taken
+
+    QByteArray large = "{";
+    for (int i = 0; i < 17; ++i) {
+        large += "\"k" + QByteArray::number(i % 16) + "\": \"v" + QByteArray::number(i) + "\", ";
+    }
+    large += "\"a\": \"last\"}";
+
+    QTest::newRow("plain object") << QByteArray("{\"a\": \"x y\", \"b\": [1, \"z\", {\"c\": \"\"}]}") << true << "x y";
+    QTest::newRow("escapes") << QByteArray("{\"a\": \"x\\ny\\u00e9\\\"\", \"b\": \"\\/\"}") << true
+                             << QStringLiteral("x\ny\u00e9\"");
+    QTest::newRow("utf-8") << QByteArray("{\"a\": \"业务系统\"}") << true << QStringLiteral("业务系统");
+    QTest::newRow("trailing comma") << QByteArray("{\"a\": \"x\", \"b\": \"y\",}") << false << QString();
+    QTest::newRow("garbage after") << QByteArray("{\"a\": \"x\"} \"y\"") << false << QString();
+    QTest::newRow("escape, then an error") << QByteArray("{\"a\": \"x\\ty\", \"b\": \"\\u0041\" ]") << false << QString();
+    QTest::newRow("lenient escape") << QByteArray("{\"a\": \"x\", \"b\": \"\\q\"}") << false << QString();
+    QTest::newRow("zero with a fraction") << QByteArray("{\"a\": \"x\", \"b\": 0.0}") << false << QString();
+    QTest::newRow("duplicate in a large object") << large << false << QString();
+    QTest::newRow("too deep after strings") << "[\"a\", \"b\", " + nested(600) + "]" << false << QString();
+    QTest::newRow("unterminated string") << QByteArray("{\"a\": \"x\", \"b\": \"yz") << false << QString();
+    QTest::newRow("top-level string") << QByteArray("\"abc\"") << false << QString();
+    QTest::newRow("NUL") << QByteArray("{\"a\": \"x\"}").append('\0') << false << QString();
+}
+
+void TestFastJsonDocument::parseTaking()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, taken);
+    QFETCH(QString, a);
+    const QByteArray original(bytes.constData(), bytes.size());
+    FastJsonDocument document;
+    QCOMPARE(document.parseTaking(bytes), taken);
+    if (!taken) {
+        QCOMPARE(bytes, original);
+        return;
+    }
+    QVERIFY(bytes.isEmpty());
+    QCOMPARE(document.root()[QLatin1String("a")].toString(), a);
+    FastJsonDocument copy;
+    QVERIFY(copy.parse(original));
+    QCOMPARE(document.root()[QLatin1String("b")].toArray().size(), copy.root()[QLatin1String("b")].toArray().size());
+    QCOMPARE(document.root()[QLatin1String("b")].toString(), copy.root()[QLatin1String("b")].toString());
 }
 
 QTEST_GUILESS_MAIN(TestFastJsonDocument)

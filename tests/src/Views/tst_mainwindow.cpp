@@ -22,6 +22,7 @@
 #include "src/Views/pageversioncheck.h"
 #include "src/Views/viewleft.h"
 #include "src/Views/viewtop.h"
+#include "src/CustomControl/cusbubblebutton.h"
 #include "support/logcapture.h"
 #include "support/simprocess.h"
 #include "testpaths.h"
@@ -79,6 +80,17 @@ Check accountTipIs(const QString& tip)
     return [tip] { return accountTip() == tip; };
 }
 
+// A widget of the application by its objectName, nullptr when none is built.
+QWidget* builtWidget(const QString& name)
+{
+    for (QWidget* widget : QApplication::allWidgets()) {
+        if (widget->objectName() == name) {
+            return widget;
+        }
+    }
+    return nullptr;
+}
+
 QString accountField()
 {
     return login()->findChild<QWidget*>(QStringLiteral("pageAccount"))->findChild<QLineEdit*>(QStringLiteral("editAccount"))->text();
@@ -95,6 +107,8 @@ private slots:
     void cleanup();
 
     void construction();
+    void dialogsBuiltOnFirstNeed_data();
+    void dialogsBuiltOnFirstNeed();
     void leftItems_data();
     void leftItems();
 
@@ -184,8 +198,13 @@ void TestMainWindow::cleanup()
     QVERIFY(prefix_->writeInstallFile(QStringLiteral("ini/systemTitle.json"), kSystemTitle));
     DialogAppFor::instance()->hide();
     DialogSPADisconnect::instance()->hide();
-    window_->viewTop()->dialogInform()->hide();
-    window_->viewTop()->dialogPersonalCenter()->exitClear();
+    // Only what was built: the dialogs built on first need stay unbuilt until a test needs them.
+    if (auto* inform = window_->viewTop()->findChild<DialogInform*>()) {
+        inform->hide();
+    }
+    if (DialogPersonalCenter* center = window_->viewTop()->builtPersonalCenter()) {
+        center->exitClear();
+    }
     PageSPA::instance()->onOauthToLogin();
     login()->exitClear();
     window_->hide();
@@ -234,6 +253,80 @@ void TestMainWindow::construction()
     QCOMPARE(workStack->count(), 5);
     window_->showMainWorkPage(MainLeftPortal);
     QCOMPARE(window_->currentWorkPage(), static_cast<QWidget*>(PagePortal::instance()));
+}
+
+void TestMainWindow::dialogsBuiltOnFirstNeed_data()
+{
+    // Each row: a dialog absent at start, what first needs it, what shows the need was met, and
+    // what shows the main window connected it as it was built.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<Check>("deliver");
+    QTest::addColumn<Check>("applied");
+    QTest::addColumn<Check>("connected");
+    MainWindow* w = window_;
+    const Check jumped = [w] { return w->currentPage() == int(PageMainWork); };
+    QTest::newRow("account dialog: a routed result")
+        << "DialogCommon" << Check([w] {
+               w->onCommMsg(CReqClientModifyPwd, QStringLiteral("原密码错误"), QString(), true);
+               return true;
+           })
+        << Check([] { return DialogCommon::instance()->tipText(PageDialogModifyPwd) == QStringLiteral("原密码错误"); })
+        << Check([jumped] {
+               emit DialogCommon::instance()->sendJumpToMain();
+               return jumped();
+           });
+    // The login audit's answer builds the personal centre, which then reads the history.
+    auto audits = std::make_shared<int>(0);
+    QTest::newRow("personal centre: the login audit's answer")
+        << "DialogPersonalCenter" << Check([w, audits] {
+               QObject::connect(w->viewTop(), &ViewTop::personalCenterBuilt, w->viewTop(), [audits](DialogPersonalCenter* c) {
+                   QObject::connect(c, &DialogPersonalCenter::loginAuditUpdated, [audits] { ++*audits; });
+               });
+               w->onCommMsg(CReqClientGetLoginAudit, QString(), QString(), false);
+               return true;
+           })
+        << Check([w, audits] { return *audits == 1 && w->viewTop()->builtPersonalCenter() != nullptr; })
+        << Check([w, jumped] {
+               emit w->viewTop()->builtPersonalCenter()->dialogCommon()->sendJumpToMain();
+               return jumped();
+           });
+    QTest::newRow("message centre: the list's answer")
+        << "DialogInform" << Check([this, w] {
+               if (!prefix_->writeInstallFile(QStringLiteral("ini/informList.json"),
+                                              readFile(CORVIS_TEST_DATA_DIR "/PolicyAnalyzer/readInformList/informs.json"))) {
+                   return false;
+               }
+               w->onCommMsg(CReqClient105, QString(), QString(), false);
+               return true;
+           })
+        << Check([w] { return w->viewTop()->findChild<DialogInform*>()->informs().size() == 3; })
+        << Check([w] {
+               // Its unread count reaches the message button.
+               return w->viewTop()->findChild<CusBubbleButton*>(QStringLiteral("btnMessage"))->count() == 2;
+           });
+}
+
+void TestMainWindow::dialogsBuiltOnFirstNeed()
+{
+    QFETCH(QString, name);
+    QFETCH(Check, deliver);
+    QFETCH(Check, applied);
+    QFETCH(Check, connected);
+    QVERIFY(builtWidget(name) == nullptr);
+    // Neither a logout nor a closed window builds them.
+    window_->viewTop()->exitClear();
+    window_->hideWindow();
+    QVERIFY(builtWidget(name) == nullptr);
+    window_->show(PageMainLogin);
+    QVERIFY(deliver());
+    QTRY_VERIFY_WITH_TIMEOUT(applied(), 20000);
+    QVERIFY(builtWidget(name) != nullptr);
+    QVERIFY(connected());
+    window_->show(PageMainLogin);
+    QFile::remove(prefix_->installPath(QStringLiteral("ini/informList.json")));
+    if (auto* inform = window_->viewTop()->findChild<DialogInform*>()) {
+        inform->clearInform();
+    }
 }
 
 void TestMainWindow::leftItems_data()

@@ -262,7 +262,11 @@ void TestPageDeviceInfo::baseInfoGatheredOffTheGuiThread()
     PlayedHost host;
     PageDeviceInfo page(host.host(), new FixedMonitor);
     QSignalSpy updated(&page, &PageDeviceInfo::baseInfoUpdated);
+    // Not while the page is built: from the first turn of the event loop.
+    QVERIFY(!page.isGatheringBaseInfo());
+    QCOMPARE(host.commands(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(updated.count(), 1, 15000);
+    QVERIFY(host.commands() > 0);
     QVERIFY(host.offGuiThread());
     QCOMPARE(labelText(page, "labelPcName"), QStringLiteral("lab-pc-07"));
     QCOMPARE(labelText(page, "labelDeviceType"), QStringLiteral("桌面PC"));

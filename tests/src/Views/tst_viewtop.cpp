@@ -39,6 +39,8 @@ private slots:
     void messageCentre();
     void unreadableListKept();
     void exitClear();
+    void dialogsBuiltOnFirstNeed_data();
+    void dialogsBuiltOnFirstNeed();
 
 private:
     int count(const QString& peer, const QString& type) const { return int(sim_->requests(peer, type).size()); }
@@ -273,6 +275,52 @@ void TestViewTop::exitClear()
     QVERIFY(top_->dialogInform()->informs().isEmpty());
     QVERIFY(top_->dialogInform()->isHidden());
     QVERIFY(top_->dialogPersonalCenter()->isHidden());
+}
+
+void TestViewTop::dialogsBuiltOnFirstNeed_data()
+{
+    QTest::addColumn<QString>("open");
+    QTest::addColumn<bool>("center");
+    QTest::addColumn<bool>("inform");
+    QTest::newRow("nothing") << "" << false << false;
+    QTest::newRow("logout") << "exitClear" << false << false;
+    QTest::newRow("personal centre") << "actionPersonalCenter" << true << false;
+    QTest::newRow("message button") << "btnMessage" << false << true;
+}
+
+void TestViewTop::dialogsBuiltOnFirstNeed()
+{
+    QFETCH(QString, open);
+    QFETCH(bool, center);
+    QFETCH(bool, inform);
+    qRegisterMetaType<DialogPersonalCenter*>();
+    QSignalSpy built(top_.get(), &ViewTop::personalCenterBuilt);
+    QVERIFY(top_->findChild<DialogPersonalCenter*>() == nullptr);
+    QVERIFY(top_->findChild<DialogInform*>() == nullptr);
+    if (open == QLatin1String("exitClear")) {
+        top_->exitClear();
+    } else if (open == QLatin1String("actionPersonalCenter")) {
+        top_->findChild<QAction*>(open)->trigger();
+    } else if (!open.isEmpty()) {
+        QTest::mouseClick(top_->findChild<QPushButton*>(open), Qt::LeftButton);
+    }
+    auto* builtCenter = top_->findChild<DialogPersonalCenter*>();
+    auto* builtInform = top_->findChild<DialogInform*>();
+    QCOMPARE(builtCenter != nullptr, center);
+    QCOMPARE(top_->builtPersonalCenter(), builtCenter);
+    QCOMPARE(built.count(), center ? 1 : 0);
+    QCOMPARE(builtInform != nullptr, inform);
+    // Built once, and shown when opened.
+    if (center) {
+        QCOMPARE(built.first().at(0).value<DialogPersonalCenter*>(), builtCenter);
+        QVERIFY(builtCenter->isVisible());
+        QCOMPARE(top_->dialogPersonalCenter(), builtCenter);
+    }
+    if (inform) {
+        QVERIFY(builtInform->isVisible());
+        QCOMPARE(top_->dialogInform(), builtInform);
+    }
+    QCOMPARE(built.count(), center ? 1 : 0);
 }
 
 QTEST_MAIN(TestViewTop)
