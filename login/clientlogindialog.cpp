@@ -103,6 +103,12 @@ void ClientLoginDialog::buildUi()
     closeButton_->setFlat(true);
     connect(minButton_, &QPushButton::clicked, this, [this] { emit sendWindowsChange(0); });
     connect(closeButton_, &QPushButton::clicked, this, [this] { emit sendWindowsChange(1); });
+    // Hidden while a login finishes: the title and the pages below must not move up meanwhile.
+    for (QPushButton* button : {minButton_, closeButton_}) {
+        QSizePolicy policy = button->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        button->setSizePolicy(policy);
+    }
     auto* titleBar = new QHBoxLayout;
     titleBar->addWidget(title);
     titleBar->addStretch(1);
@@ -708,6 +714,7 @@ void ClientLoginDialog::applyAfterLogin(LoginKind kind)
 void ClientLoginDialog::askReminder(PageLoginType type, const QString& text)
 {
     CusMessageBox box(this);
+    box.setThemeColours(LoginColors::theme(Common::edition()), LoginColors::themeHover(Common::edition()));
     box.setObjectName(QStringLiteral("veskloginreminderwidget"));
     box.setButtonTexts(QStringLiteral("继续登录"), QStringLiteral("取消"));
     if (box.ask(text, true, QStringLiteral("登录提醒"))) {
@@ -939,6 +946,7 @@ void ClientLoginDialog::onBackVersionBtn()
 {
     const QString path = corvis::paths::updateBackup();
     CusMessageBox box(this);
+    box.setThemeColours(LoginColors::theme(Common::edition()), LoginColors::themeHover(Common::edition()));
     if (!QFileInfo::exists(path)) {
         LOG(INFO) << "file is not exist! path" << path;
         box.ask(QStringLiteral("检测不到安装包，无法进行回退操作"), false);

@@ -68,13 +68,7 @@ CusMessageBox::CusMessageBox(QWidget* parent) : CustomDialog(parent)
     }
     buttons->addStretch(1);
     column->addLayout(buttons);
-    cancel_->setStyleSheet(QStringLiteral("QPushButton { border: 1px solid %1; border-radius: 4px; background: white;"
-                                          " color: %2; font-size: 14px; } QPushButton:hover { color: %3; border-color: %3; }")
-                               .arg(QLatin1String(cusstyle::kBorder), QLatin1String(cusstyle::kText),
-                                    QLatin1String(cusstyle::kTheme)));
-    confirm_->setStyleSheet(QStringLiteral("QPushButton { border: none; border-radius: 4px; background: %1;"
-                                           " color: white; font-size: 14px; } QPushButton:hover { background: %2; }")
-                                .arg(QLatin1String(cusstyle::kTheme), QLatin1String(cusstyle::kThemeHover)));
+    setThemeColours(QLatin1String(cusstyle::kTheme), QLatin1String(cusstyle::kThemeHover));
 
     connect(confirm_, &QPushButton::clicked, this, [this] { answer(Confirm); });
     connect(cancel_, &QPushButton::clicked, this, [this] { answer(Cancel); });
@@ -86,6 +80,16 @@ void CusMessageBox::setButtonTexts(const QString& confirm, const QString& cancel
     confirm_->setAccessibleName(confirm);
     cancel_->setText(cancel);
     cancel_->setAccessibleName(cancel);
+}
+
+void CusMessageBox::setThemeColours(const QString& theme, const QString& hover)
+{
+    cancel_->setStyleSheet(QStringLiteral("QPushButton { border: 1px solid %1; border-radius: 4px; background: white;"
+                                          " color: %2; font-size: 14px; } QPushButton:hover { color: %3; border-color: %3; }")
+                               .arg(QLatin1String(cusstyle::kBorder), QLatin1String(cusstyle::kText), theme));
+    confirm_->setStyleSheet(QStringLiteral("QPushButton { border: none; border-radius: 4px; background: %1;"
+                                           " color: white; font-size: 14px; } QPushButton:hover { background: %2; }")
+                                .arg(theme, hover));
 }
 
 QString CusMessageBox::message() const

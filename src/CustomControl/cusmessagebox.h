@@ -34,6 +34,9 @@ public:
     QString message() const;
     bool hasCancel() const { return withCancel_; }
     void setButtonTexts(const QString& confirm, const QString& cancel);
+    // The confirm button's colour and its hover colour, for a box over a page of an edition with a
+    // theme of its own; the common theme otherwise.
+    void setThemeColours(const QString& theme, const QString& hover);
 
     // Queues the answer for the next box shown, in any instance; answers are used in order.
     static void setNextAnswer(Answer answer);

@@ -29,6 +29,7 @@ DialogSPADisconnect::DialogSPADisconnect() : CustomDialog(nullptr)
 
     auto* go = new QPushButton(QStringLiteral("立即前往"), body());
     go->setObjectName(QStringLiteral("btnGoSpa"));
+    go->setAccessibleName(go->text());
     go->setFixedSize(100, 32);
     QString colour = QStringLiteral("#47A2F1");
     int radius = 2;

@@ -35,6 +35,10 @@ void MainWindow::onServerMsg(ServerReq req, const QString& text, int arg)
         showNormal();
         raise();
         activateWindow();
+        // The user decides over the window: redo the SPA, or close the notice and log out.
+        DialogSPADisconnect::instance()->show();
+        DialogSPADisconnect::instance()->raise();
+        DialogSPADisconnect::instance()->activateWindow();
         break;
     case SReqOpenAppApprove:
     case SReqOpenSandboxApprove:

@@ -197,6 +197,11 @@ QWidget* PagePortal::buildHead()
     search_->setAccessibleName(QStringLiteral("搜索应用"));
     search_->setPlaceholderText(QStringLiteral("搜索应用"));
     search_->setClearButtonEnabled(true);
+    // The edit's own clear button: named, so that a screen reader can say and press it.
+    for (QToolButton* clear : search_->findChildren<QToolButton*>()) {
+        clear->setObjectName(QStringLiteral("btnPortalSearchClear"));
+        clear->setAccessibleName(QStringLiteral("清空搜索"));
+    }
     search_->setFixedSize(200, 30);
     search_->setMaxLength(128);
     connect(search_, &QLineEdit::textChanged, this, &PagePortal::onSearchKey);

@@ -34,6 +34,7 @@
 #include <QTabBar>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QLayout>
 #include <QStackedWidget>
 #include <QtTest>
 
@@ -177,6 +178,7 @@ private slots:
     void logoutAndDiskSpace();
     void versionRollback();
     void titleWhileOnline();
+    void loggingPageKeepsTheLayout();
     void hungLoginGivesButtonBack();
     void demoPaths_data();
     void demoPaths();
@@ -1191,6 +1193,25 @@ void TestClientLoginDialog::versionRollback()
     dialog()->changeBackVersionBtnStatus(true);
     QVERIFY(button->isEnabled());
     QCOMPARE(button->text(), QStringLiteral("版本回退"));
+}
+
+void TestClientLoginDialog::loggingPageKeepsTheLayout()
+{
+    loadTitle(kTitleBoth);
+    auto* title = dialog()->findChild<QLabel*>("labelLoginTitle");
+    auto* outer = dialog()->findChild<QStackedWidget*>("stackLogin");
+    QTRY_VERIFY(title->isVisible() && outer->isVisible());
+    const QRect titleBefore = title->geometry();
+    const QRect outerBefore = outer->geometry();
+    dialog()->showLogging(1);
+    // The title-bar buttons hide while the check runs; nothing else moves.
+    QVERIFY(dialog()->findChild<QPushButton*>("btnLoginClose")->isHidden());
+    QVERIFY(dialog()->findChild<QPushButton*>("btnLoginMin")->isHidden());
+    dialog()->layout()->activate();
+    QCOMPARE(title->geometry(), titleBefore);
+    QCOMPARE(outer->geometry(), outerBefore);
+    dialog()->hideLogging();
+    QVERIFY(dialog()->findChild<QPushButton*>("btnLoginClose")->isVisible());
 }
 
 void TestClientLoginDialog::titleWhileOnline()

@@ -252,7 +252,8 @@ AccessibleApp::Located AccessibleApp::search(const QString& service, const QStri
         if (!isShowing(a11y_, child.service, childPath)) {
             continue;
         }
-        if (property(a11y_, child.service, childPath, QStringLiteral("Name")) == name) {
+        const QString childName = property(a11y_, child.service, childPath, QStringLiteral("Name"));
+        if (matchStart_ ? childName.startsWith(name) : childName == name) {
             const QDBusMessage reply = call(a11y_, child.service, childPath, kAccessible, QStringLiteral("GetRoleName"));
             const QString childRole = reply.arguments().isEmpty() ? QString() : reply.arguments().constFirst().toString();
             const QRect rect = extents(a11y_, child.service, childPath);
@@ -314,6 +315,14 @@ QRect AccessibleApp::waitFor(const QString& name, const QString& role, int timeo
         }
         QThread::msleep(100);
     }
+}
+
+QRect AccessibleApp::waitForStart(const QString& start, const QString& role, int timeoutMs)
+{
+    matchStart_ = !start.isEmpty();
+    const QRect rect = waitFor(start, role, timeoutMs);
+    matchStart_ = false;
+    return rect;
 }
 
 QStringList AccessibleApp::unnamedControls()

@@ -50,6 +50,8 @@ public:
     QRect find(const QString& name, const QString& role = QString());
     // Waits up to `timeoutMs` for such an object.
     QRect waitFor(const QString& name, const QString& role, int timeoutMs);
+    // The same for an object whose name begins with `start` (a text that changes as it counts).
+    QRect waitForStart(const QString& start, const QString& role, int timeoutMs);
     QString error() const { return error_; }
 
     // Puts `text` into the first showing editable object named `name` of `role` ("text",
@@ -77,5 +79,6 @@ private:
     QString appName_;
     QString appService_;
     QString appPath_;
+    bool matchStart_ = false;
     QString error_;
 };

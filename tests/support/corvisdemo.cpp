@@ -97,16 +97,23 @@ public:
                fail(QStringLiteral("\"%1\" did not show").arg(name));
     }
 
-    // Waits until the services got a request of this type ("0x0118").
-    bool waitRequest(const QString& type)
+    // Waits until something whose name begins with `start` shows (a text that counts down).
+    bool waitShownStart(const QString& start, const QString& role = QString())
     {
-        return sim_.waitForRequest(QStringLiteral("corvisclient"), type, kWaitMs) ||
-               fail(QStringLiteral("no request %1 reached the services").arg(type));
+        return !app_.waitForStart(start, role, kWaitMs).isEmpty() ||
+               fail(QStringLiteral("nothing beginning with \"%1\" showed").arg(start));
     }
 
-    bool push(quint16 code, int arg = 0)
+    // Waits until the services got a request of this type ("0x0118").
+    bool waitRequest(const QString& type, const QString& peer = QStringLiteral("corvisclient"))
     {
-        return sim_.push(code, arg) == 0 ||
+        return sim_.waitForRequest(peer, type, kWaitMs) ||
+               fail(QStringLiteral("no request %1 reached %2").arg(type, peer));
+    }
+
+    bool push(quint16 code, int arg = 0, const QString& text = QString())
+    {
+        return sim_.push(code, arg, text) == 0 ||
                fail(QStringLiteral("the push 0x%1 was not delivered").arg(code, 4, 16, QLatin1Char('0')));
     }
 
@@ -337,7 +344,7 @@ const Scene kScenes[] = {
      }},
     {"04-sms-step.png", "the SMS step",
      [](Demo& d) {
-         return d.click(QStringLiteral("返回登录页"), QStringLiteral("label")) &&
+         return d.click(QStringLiteral("返回登录页"), QStringLiteral("push button")) &&
                 d.typeInto(QStringLiteral("账号"), QStringLiteral("smsdemo")) &&
                 d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
                 d.waitRequest(QStringLiteral("0x0118")) && d.click(QStringLiteral("发送验证码"), QStringLiteral("push button")) &&
@@ -723,6 +730,211 @@ const Scene kScenes[] = {
                 d.waitShown(QStringLiteral("统一门户"), QStringLiteral("check box"));
      }},
     }},
+    // The work area's pop-ups: the user menu; the services lost the controller and the SPA is redone.
+    {"notices", "the user menu, the notice that the SPA must be redone and the redo", {QStringLiteral("demo")}, {}, {
+    {"user-menu.png", "the user menu of the top bar",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.typeInto(QStringLiteral("账号"), QStringLiteral("demo")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0115")) && d.push(0x0310) && d.waitWindow(d.pid) &&
+                d.waitShown(QStringLiteral("统一门户"), QStringLiteral("check box")) && d.click(QStringLiteral("用户菜单")) &&
+                d.waitShown(QStringLiteral("注销"), QStringLiteral("menu item"));
+     }},
+    {"messages-all-read.png", "the message centre with every message read",
+     [](Demo& d) {
+         return d.key(QStringLiteral("Escape")) && d.click(QStringLiteral("消息")) &&
+                d.click(QStringLiteral("全部已读"), QStringLiteral("push button")) && d.waitRequest(QStringLiteral("0x011e"));
+     }},
+    {"spa-disconnect.png", "the services lost the controller: the SPA must be redone",
+     [](Demo& d) {
+         return d.key(QStringLiteral("Escape")) && d.push(0x0327) && d.waitShown(QStringLiteral("立即前往"), QStringLiteral("push button"));
+     }},
+    {"spa-redo.png", "the SPA page while the tray redoes the SPA",
+     [](Demo& d) {
+         return d.click(QStringLiteral("立即前往"), QStringLiteral("push button")) &&
+                d.waitRequest(QStringLiteral("0x0701"), QStringLiteral("corvistray")) &&
+                d.waitShown(QStringLiteral("预认证"), QStringLiteral("label"));
+     }},
+    }},
+    // The login page's other faces: the phone tab, an account locked after failed logins.
+    {"login-lock", "the phone tab and the lock count-down", {QStringLiteral("demo")}, {}, {
+    {"login-phone-tab.png", "the phone tab",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.click(QStringLiteral("手机号登录"), QStringLiteral("page tab")) &&
+                d.waitShown(QStringLiteral("手机号"), QStringLiteral("text"));
+     }},
+    {"login-lock-countdown.png", "an account locked after five failed logins, counting down",
+     [](Demo& d) {
+         return d.click(QStringLiteral("账号登录"), QStringLiteral("page tab")) &&
+                d.typeInto(QStringLiteral("账号"), QStringLiteral("locked")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0113")) && d.waitShownStart(QStringLiteral("您已登录失败5次，账户锁定"), QStringLiteral("label"));
+     }},
+    }},
+    // The logging page stays while the service holds the access check (slowlogin withholds its
+    // result until the step pushes it).
+    {"logging", "the logging page during the access check", {QStringLiteral("demo"), QStringLiteral("slowlogin")}, {}, {
+    {"logging-access-check.png", "the access check under way",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.typeInto(QStringLiteral("账号"), QStringLiteral("access")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0113")) &&
+                d.waitShown(QStringLiteral("正在进行接入检查，请稍等"), QStringLiteral("label"));
+     }},
+    }},
+    // The vesk step login's other faces: an image code, no bound device, the workbench being made.
+    {"step-more", "the image code, the empty bound-device list and the workbench being created",
+     {QStringLiteral("demo"), QStringLiteral("vesk"), QStringLiteral("slowlogin")},
+     [](SceneSetup& s) {
+         return s.setIni(QStringLiteral("ini/syscfg.ini"), "Mervasso", "customProject", QStringLiteral("vesk-uos-4.19.71"));
+     }, {
+    {"step-image-code.png", "the second step asking for the code of a picture",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.waitShown(QStringLiteral("登录"), QStringLiteral("push button")) &&
+                d.typeInto(QStringLiteral("账号"), QStringLiteral("stepimage")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0129")) && d.waitShown(QStringLiteral("验证码"), QStringLiteral("text"));
+     }},
+    {"device-bind-empty.png", "no device bound to the account yet",
+     [](Demo& d) {
+         return d.setup->prefix.writeInstallFile(QStringLiteral("ini/devicebind.json"),
+                                                 R"({"userName":"stepimage","data":[],"rows":[]})") &&
+                d.click(QStringLiteral("查看绑定设备"), QStringLiteral("push button")) &&
+                d.waitShown(QStringLiteral("暂无绑定设备"), QStringLiteral("label"));
+     }},
+    {"logging-first-workbench.png", "the code accepted: the first workbench on this computer is being created",
+     [](Demo& d) {
+         return d.key(QStringLiteral("Escape")) && d.typeInto(QStringLiteral("验证码"), QStringLiteral("123456")) &&
+                d.key(QStringLiteral("Return")) && d.waitRequest(QStringLiteral("0x0130")) &&
+                d.waitShownStart(QStringLiteral("首次创建安全工作台耗时会较长"), QStringLiteral("label"));
+     }},
+    }},
+    // The login page before the service named its tabs (slowtitle answers the title late).
+    {"login-loading", "the login page waiting for its tabs", {QStringLiteral("demo"), QStringLiteral("slowtitle")}, {}, {
+    {"login-loading.png", "the loading picture until the service names the login tabs",
+     [](Demo& d) { return d.waitWindow(d.pid) && d.waitRequest(QStringLiteral("0x0112")); }},
+    }},
+    // The self-service reset of a vesk edition: the code on its way, then back to the login page
+    // with the new password filled in.
+    {"login-reset", "the reset page sending its code and resetting the password", {QStringLiteral("demo")},
+     [](SceneSetup& s) {
+         return s.setIni(QStringLiteral("ini/syscfg.ini"), "Mervasso", "customProject", QStringLiteral("vesk-uos-4.19.71"));
+     }, {
+    {"reset-code-sent.png", "the reset page with its code sent",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.click(QStringLiteral("重置密码"), QStringLiteral("push button")) &&
+                d.typeInto(QStringLiteral("柜员号"), QStringLiteral("t1001")) &&
+                d.typeInto(QStringLiteral("身份证号码"), QStringLiteral("11010519491231002X")) &&
+                d.typeInto(QStringLiteral("新密码"), QStringLiteral("Kq9z!mA2")) &&
+                d.typeInto(QStringLiteral("确认新密码"), QStringLiteral("Kq9z!mA2")) &&
+                d.click(QStringLiteral("获取重置验证码"), QStringLiteral("push button")) &&
+                d.waitRequest(QStringLiteral("0x0103")) && d.waitShownStart(QStringLiteral("验证码已发送"), QStringLiteral("label"));
+     }},
+    {"reset-done.png", "the password reset: back on the login page, ready to log in",
+     [](Demo& d) {
+         return d.typeInto(QStringLiteral("重置验证码"), QStringLiteral("123456")) &&
+                d.click(QStringLiteral("提交"), QStringLiteral("push button")) && d.waitRequest(QStringLiteral("0x0104")) &&
+                d.waitShown(QStringLiteral("重置密码成功，请重新登录"), QStringLiteral("label"));
+     }},
+    }},
+    // A step login from the phone tab of a vesk edition: the account is in use elsewhere.
+    {"step-reminder", "the question whether to log in although the account is in use elsewhere", {QStringLiteral("demo")},
+     [](SceneSetup& s) {
+         return s.setIni(QStringLiteral("ini/syscfg.ini"), "Mervasso", "customProject", QStringLiteral("vesk-uos-4.19.71"));
+     }, {
+    {"login-reminder.png", "the login reminder",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.click(QStringLiteral("手机号登录"), QStringLiteral("page tab")) &&
+                d.typeInto(QStringLiteral("手机号"), QStringLiteral("13800000000")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0129")) && d.waitShown(QStringLiteral("继续登录"), QStringLiteral("push button"));
+     }},
+    }},
+    // Rolling back to the installed version's predecessor: from the login page before the
+    // package is there, then from the version page.
+    {"version-rollback", "the rollback without a package and the question before one", {QStringLiteral("demo")},
+     [](SceneSetup& s) {
+         return s.setIni(QStringLiteral("ini/syscfg.ini"), "functions", "rollbackUpdate", QStringLiteral("1"));
+     }, {
+    {"login-rollback-no-package.png", "the login page's rollback finding no package",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.click(QStringLiteral("版本回退"), QStringLiteral("push button")) &&
+                d.waitShown(QStringLiteral("检测不到安装包，无法进行回退操作"), QStringLiteral("label"));
+     }},
+    {"version-rollback-confirm.png", "the question before rolling back to the previous version",
+     [](Demo& d) {
+         return d.click(QStringLiteral("确定"), QStringLiteral("push button")) &&
+                d.setup->prefix.writeInstallFile(QStringLiteral("update/bak/corvis_update.zip"),
+                                                 QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0')) &&
+                d.typeInto(QStringLiteral("账号"), QStringLiteral("demo")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0115")) && d.push(0x0310) && d.waitWindow(d.pid) &&
+                d.click(QStringLiteral("版本检测")) && d.click(QStringLiteral("版本回退"), QStringLiteral("push button")) &&
+                d.waitShown(QStringLiteral("检测到上一版本，是否回退并安装"), QStringLiteral("label"));
+     }},
+    }},
+    // A QR code nobody scanned in time.
+    {"qrcode-expired", "the QR code expired", {QStringLiteral("demo"), QStringLiteral("qrcode-expired")}, {}, {
+    {"qrcode-expired.png", "the expired code, with the way to a new one",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.click(QStringLiteral("扫码登录"), QStringLiteral("page tab")) &&
+                d.waitShown(QStringLiteral("刷新二维码"));
+     }},
+    }},
+    // The dynamic authorization stops three applications of the portal.
+    {"portal-stopped", "the portal with applications stopped by the dynamic authorization", {QStringLiteral("demo")}, {}, {
+    {"portal-stopped-apps.png", "three applications stopped after a low security score",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.typeInto(QStringLiteral("账号"), QStringLiteral("demo")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0115")) && d.push(0x0310) && d.waitWindow(d.pid) &&
+                d.waitShown(QStringLiteral("OA 办公系统")) &&
+                d.setup->prefix.writeInstallFile(
+                    QStringLiteral("ini/dynamicAuthResponse.json"),
+                    R"({"data":{"tips":"终端安全评分过低，部分应用已暂停访问","forbidAccessAppIds":["app01","app02","app05"]}})") &&
+                d.push(0x0202, 29) && d.waitShown(QStringLiteral("OA 办公系统"));
+     }},
+    }},
+    // A user without any application (emptyportal answers empty lists).
+    {"portal-empty", "the portal without applications", {QStringLiteral("demo"), QStringLiteral("emptyportal")}, {}, {
+    {"portal-empty.png", "no application to use",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.typeInto(QStringLiteral("账号"), QStringLiteral("demo")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0115")) && d.push(0x0310) && d.waitWindow(d.pid) &&
+                d.waitShown(QStringLiteral("暂无应用可使用"), QStringLiteral("label"));
+     }},
+    }},
+    // The certificate login without a USB key in the computer.
+    {"certificate-nokey", "the certificate login without a key", {QStringLiteral("demo")},
+     [](SceneSetup& s) { return s.startController(); }, {
+    {"certificate-no-key.png", "no certificate found: insert the key",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.click(QStringLiteral("证书登录"), QStringLiteral("page tab")) &&
+                d.click(QStringLiteral("登录"), QStringLiteral("push button")) &&
+                d.typeInto(QStringLiteral("PIN码"), QStringLiteral("123456")) && d.key(QStringLiteral("Return")) &&
+                d.waitShown(QStringLiteral("请插入U-key后点击登录"), QStringLiteral("label"));
+     }},
+    }},
+    // Services that have not made a sandbox ready yet, for a user without device binding
+    // (sandboxwait).
+    {"waiting", "the sandboxes being prepared and no device binding", {QStringLiteral("demo"), QStringLiteral("sandboxwait")},
+     [](SceneSetup& s) {
+         return s.setIni(QStringLiteral("ini/syscfg.ini"), "appinfo", "UUID", QStringLiteral("8f3c2a7e-5d41-4b9a-9c0e-2f6d1b7a4c13"));
+     }, {
+    {"sandbox-loading.png", "the sandbox page while no sandbox is ready",
+     [](Demo& d) {
+         return d.waitWindow(d.pid) && d.typeInto(QStringLiteral("账号"), QStringLiteral("demo")) &&
+                d.typeInto(QStringLiteral("密码"), QStringLiteral("Corvis@2024")) && d.key(QStringLiteral("Return")) &&
+                d.waitRequest(QStringLiteral("0x0106")) && d.push(0x0310) && d.waitWindow(d.pid) &&
+                d.click(QStringLiteral("安全沙箱")) && d.waitShown(QStringLiteral("沙箱准备中"));
+     }},
+    {"device-no-bound-devices.png", "the device page's bound devices: none",
+     [](Demo& d) {
+         return d.click(QStringLiteral("设备信息")) && d.click(QStringLiteral("绑定设备"), QStringLiteral("page tab")) &&
+                d.waitShown(QStringLiteral("暂无绑定设备"), QStringLiteral("label"));
+     }},
+    }},
     // Device pixel ratio 2 on a screen twice as large: pictures sharp ("@2x"), no text cut.
     {"hidpi", "the login page and the work area at device pixel ratio 2", {QStringLiteral("demo")},
      [](SceneSetup& s) {
@@ -817,6 +1029,9 @@ bool runScene(const Scene& scene, const QString& installation, const QString& ou
         if (!x.screenshot(shot)) {
             std::fprintf(stderr, "corvisdemo: no screenshot %s\n", shot.toLocal8Bit().constData());
             return false;
+        }
+        for (const QString& unnamed : accessible.unnamedControls()) {
+            std::fprintf(stderr, "corvisdemo: %s: a control without a name: %s\n", step.screenshot, unnamed.toLocal8Bit().constData());
         }
         std::printf("demo: screenshot of %s: %s\n", step.what, shot.toLocal8Bit().constData());
         std::fflush(stdout);

@@ -22,6 +22,8 @@ private slots:
     void clickAnswers();
     void closingIsCancel();
     void oneAnswerPerShowing();
+    void themeColours_data();
+    void themeColours();
     void buttonsNamed();
     void questionOnOneLine();
 
@@ -161,6 +163,32 @@ void TestCusMessageBox::oneAnswerPerShowing()
     box.showMessage(QStringLiteral("确认？"), true);
     emit confirm->clicked();
     QCOMPARE(sure.count(), 2);
+}
+
+void TestCusMessageBox::themeColours_data()
+{
+    QTest::addColumn<QString>("theme");  // empty: the box as made
+    QTest::addColumn<QColor>("confirm");
+    QTest::newRow("common theme") << QString() << QColor(0x1A, 0xA9, 0xFF);
+    QTest::newRow("vesk theme") << QStringLiteral("#4AB793") << QColor(0x4A, 0xB7, 0x93);
+    QTest::newRow("kav theme") << QStringLiteral("#D70A2A") << QColor(0xD7, 0x0A, 0x2A);
+}
+
+// The confirm button is painted in the theme colour of the page the box stands over.
+void TestCusMessageBox::themeColours()
+{
+    QFETCH(QString, theme);
+    QFETCH(QColor, confirm);
+    CusMessageBox box;
+    if (!theme.isEmpty()) {
+        box.setThemeColours(theme, theme);
+    }
+    auto* button = box.findChild<QPushButton*>(QStringLiteral("btnConfirm"));
+    QVERIFY(button != nullptr);
+    button->ensurePolished();
+    const QImage picture = button->grab().toImage();
+    // Left of the text, clear of the rounded corners.
+    QCOMPARE(picture.pixelColor(6, picture.height() / 2), confirm);
 }
 
 void TestCusMessageBox::buttonsNamed()

@@ -197,6 +197,7 @@ void TestMainWindow::cleanup()
     QVERIFY(prefix_->writeUserInfo(kUserInfo));
     QVERIFY(prefix_->writeInstallFile(QStringLiteral("ini/systemTitle.json"), kSystemTitle));
     DialogAppFor::instance()->hide();
+    DialogSPADisconnect::instance()->hide();
     // Only what was built: the dialogs built on first need stay unbuilt until a test needs them.
     if (auto* inform = window_->viewTop()->findChild<DialogInform*>()) {
         inform->hide();
@@ -717,7 +718,8 @@ void TestMainWindow::windowPushes_data()
     QTest::addColumn<Check>("check");
     MainWindow* w = window_;
     DialogAppFor* appFor = DialogAppFor::instance();
-    QTest::newRow("39 spa disconnect") << 39 << 0 << "" << Check([w] { return w->isVisible(); });
+    QTest::newRow("39 spa disconnect") << 39 << 0 << ""
+                                       << Check([w] { return w->isVisible() && DialogSPADisconnect::instance()->isVisible(); });
     QTest::newRow("41 open portal") << 41 << 0 << ""
                                     << Check([w] { return w->isVisible() && w->currentWorkPage() == PagePortal::instance(); });
     QTest::newRow("43 show messages") << 43 << 0 << "" << Check([w] { return w->viewTop()->dialogInform()->isVisible(); });

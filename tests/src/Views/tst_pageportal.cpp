@@ -24,6 +24,7 @@
 #include <QSet>
 #include <QTabBar>
 #include <QTextDocument>
+#include <QToolButton>
 #include <QtTest>
 
 #include <memory>
@@ -191,6 +192,7 @@ private slots:
     void tabsShowTheirWholeText();
     void markupNamesArePlainText();
     void searchFromTheKeyboard();
+    void searchClearButtonNamed();
     void enterOpensInOrder_data();
     void enterOpensInOrder();
     void disabledEntryTellsWhy();
@@ -325,6 +327,20 @@ void TestPagePortal::markupNamesArePlainText()
     QCOMPARE(item.data(Qt::AccessibleTextRole).toString(), appName);
     QCOMPARE(item.data(Qt::ToolTipRole).toString(),
              QStringLiteral("<p style='white-space:pre'>") + appName.toHtmlEscaped() + QStringLiteral("</p>"));
+}
+
+// The search edit's clear button has a name a screen reader says, and pressing it ends the search.
+void TestPagePortal::searchClearButtonNamed()
+{
+    auto* search = page()->findChild<QLineEdit*>(QStringLiteral("editPortalSearch"));
+    QVERIFY(search != nullptr);
+    search->setFocus();
+    QTest::keyClicks(search, QStringLiteral("OA"));
+    auto* clear = search->findChild<QToolButton*>(QStringLiteral("btnPortalSearchClear"));
+    QVERIFY(clear != nullptr);
+    QCOMPARE(clear->accessibleName(), QStringLiteral("清空搜索"));
+    QTest::mouseClick(clear, Qt::LeftButton);
+    QTRY_COMPARE(search->text(), QString());
 }
 
 void TestPagePortal::searchFromTheKeyboard()
