@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <cmath>
 #include <vector>
 
@@ -29,6 +30,64 @@ bool hasSurrogateEscape(const char* data, size_t size, bool& escapes)
             break;
         }
         at += 2;  // the escaped character cannot start another escape
+    }
+    return false;
+}
+
+// A number whose digits are all zeros, with a fraction or an exponent ("0e80", "-0.0E-40", "0.000…0"
+// past 22 places). RapidJSON's full-precision conversion normalises its zero significand with
+// clz(0), which is undefined and in practice a wrong value instead of 0; such a document goes to Qt.
+// Strings are skipped; a number-like text in a string cannot send a document to Qt.
+bool hasScaledZero(const char* data, size_t size)
+{
+    const char* const end = data + size;
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    for (const char* at = data; at < end;) {
+        const char c = *at;
+        if (c == '"') {
+            // To the closing quote: one not preceded by an odd run of backslashes.
+            const char* from = at + 1;
+            for (;;) {
+                const char* quote = static_cast<const char*>(std::memchr(from, '"', size_t(end - from)));
+                if (quote == nullptr) {
+                    return false;  // an unclosed string: no number follows that RapidJSON would convert
+                }
+                const char* run = quote;
+                while (run > from && run[-1] == '\\') {
+                    --run;
+                }
+                from = quote + 1;
+                if ((quote - run) % 2 == 0) {
+                    break;
+                }
+            }
+            at = from;
+        } else if (c == '-' || isDigit(c)) {
+            const char* p = c == '-' ? at + 1 : at;
+            bool digits = false;
+            bool nonZero = false;
+            bool scaled = false;
+            for (; p < end && (isDigit(*p) || *p == '.'); ++p) {
+                if (*p == '.') {
+                    scaled = true;
+                } else {
+                    digits = true;
+                    nonZero = nonZero || *p != '0';
+                }
+            }
+            if (p < end && (*p == 'e' || *p == 'E')) {
+                scaled = true;
+            }
+            if (digits && !nonZero && scaled) {
+                return true;
+            }
+            while (p < end && (isDigit(*p) || *p == '.' || *p == 'e' || *p == 'E' || *p == '+' || *p == '-')) {
+                ++p;
+            }
+            at = p;
+        } else {
+            ++at;
+        }
     }
     return false;
 }
@@ -163,7 +222,8 @@ bool FastJsonDocument::acceptable(const QByteArray& bytes, bool& escapes)
     const size_t size = size_t(bytes.size());
     // The stream below ends at the first NUL; Qt reads on and refuses what follows.
     return !g_disabled.load(std::memory_order_relaxed) && std::memchr(data, '\0', size) == nullptr &&
-           !hasSurrogateEscape(data, size, escapes) && isValidUtf8(reinterpret_cast<const unsigned char*>(data), size);
+           !hasSurrogateEscape(data, size, escapes) && isValidUtf8(reinterpret_cast<const unsigned char*>(data), size) &&
+           !hasScaledZero(data, size);
 }
 
 bool FastJsonDocument::parse(const QByteArray& bytes)

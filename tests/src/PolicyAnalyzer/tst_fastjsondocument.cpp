@@ -158,6 +158,12 @@ void TestFastJsonDocument::sameAsQt_data()
     row("categories: top level object", cats, "{\"list\": [" + cat + "]}", true);
     row("categories: empty array", cats, "[]", true);
     row("categories: underflow", cats, "[{\"icount\": 1e-999}]", false);
+    // RapidJSON would convert these with clz(0): a wrong value, undefined behaviour.
+    row("apps: zeros with a scale", apps,
+        appList(app("a", ", \"enable\": 0e80") + "," + app("b", ", \"collect\": -0.0E-40") + "," +
+                app("c", ", \"enable\": 0.00000000000000000000000000")),
+        false);
+    row("apps: scaled zeros in a text", apps, appList(app("a", ", \"AppName\": \"0e80 \\\" 0.000000000000000000000000e5\\\\\"")), true);
 
     const QString audit = QStringLiteral("readLoginAudit");
     const QByteArray record = "{\"action_time\": \"2026-12-06 09:00:00\", \"auth_type\": \"1\", \"client_ip\": \"10.0.0.1\", "
