@@ -54,6 +54,11 @@ void watchdog()
     timespec left{ms / 1000, (ms % 1000) * 1000000L};
     while (::nanosleep(&left, &left) != 0 && errno == EINTR) {
     }
+    if (g_crashing) {
+        // The crash dump did not end the process: the faulting thread may hold the logger's or the
+        // allocator's lock, so end without touching either.
+        ::_exit(2);
+    }
     LOG(WARNING) << "FUNC(signalWatchdog) the event loop did not take signal " << int(sig) << " within " << ms
                  << " ms";
     LOG(INFO) << "corvisbench exit!";
@@ -120,6 +125,19 @@ void SignalTaker::onSignalReady()
     }
 }
 
+namespace {
+
+// Async-signal-safe.
+void wakeWatchdog(int sig)
+{
+    const unsigned char byte = static_cast<unsigned char>(sig);
+    if (g_watchdogPipe[1] >= 0) {
+        [[maybe_unused]] const ssize_t ignored = ::write(g_watchdogPipe[1], &byte, 1);
+    }
+}
+
+}  // namespace
+
 void coredump()
 {
     void* frames[16];
@@ -146,6 +164,8 @@ void signalFatherHandler(int sig)
             ::_exit(2);
         }
         g_crashing = 1;
+        // Should the dump block on a lock the faulting thread holds, the watchdog still ends the process.
+        wakeWatchdog(sig);
         coredump();
         LOG(INFO) << "corvisbench exit!";
         endProcess();
@@ -158,9 +178,7 @@ void signalFatherHandler(int sig)
             // No event loop to hand it to: end here without touching the logger.
             ::_exit(2);
         }
-        if (g_watchdogPipe[1] >= 0) {
-            [[maybe_unused]] const ssize_t ignored = ::write(g_watchdogPipe[1], &byte, 1);
-        }
+        wakeWatchdog(sig);
         errno = saved;
         break;
     }
