@@ -433,21 +433,7 @@ const Scene kScenes[] = {
     }},
     {"portal", "the portal filled with applications: cards, list, search, a category, the request mode",
      {QStringLiteral("demo")},
-     [](SceneSetup& s) {
-         // The applications' icons, at the address the demo's application list names.
-         QJsonObject icons;
-         for (const char* name : {"web", "cs", "prot", "office", "dev"}) {
-             QFile file(QStringLiteral(CORVIS_SOURCE_DIR "/tools/corvisctlsim/scenarios/portal-icons/%1.png").arg(QLatin1String(name)));
-             if (!file.open(QIODevice::ReadOnly)) {
-                 return false;
-             }
-             icons.insert(QStringLiteral("/portal/icons/%1.png").arg(QLatin1String(name)),
-                          QJsonObject{{"headers", QJsonObject{{"Content-Type", "image/png"}}},
-                                      {"bodyBase64", QString::fromLatin1(file.readAll().toBase64())}});
-         }
-         return s.startController(QJsonDocument(QJsonObject{{"controller", icons}}).toJson(QJsonDocument::Compact),
-                                  {QStringLiteral("--https-port"), QStringLiteral("18443")});
-     }, {
+     startPortalController, {
     {"portal-card-mode.png", "the portal in card mode after login",
      [](Demo& d) {
          return d.waitWindow(d.pid) && d.typeInto(QStringLiteral("账号"), QStringLiteral("demo")) &&
